@@ -11,7 +11,8 @@ namespace orvital {
 // point catches it and shows message() in the error box; nothing else catches.
 class AppError : public std::exception {
 public:
-    explicit AppError(QString message) : message_(std::move(message)), utf8_(message_.toStdString()) {}
+    explicit AppError(QString message)
+        : message_(std::move(message)), utf8_(message_.toStdString()) {}
     const QString& message() const noexcept { return message_; }
     const char* what() const noexcept override { return utf8_.c_str(); }
 

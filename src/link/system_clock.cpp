@@ -15,6 +15,8 @@ void SystemClock::sleepMs(int ms) {
         std::this_thread::sleep_for(std::chrono::milliseconds(ms));
 }
 
-QDateTime SystemClock::localNow() const { return QDateTime::currentDateTime(); }
+QDateTime SystemClock::localNow() const {
+    return QDateTime::currentDateTime();
+}
 
 } // namespace orvital
