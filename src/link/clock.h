@@ -14,6 +14,9 @@ public:
     // Monotonic time in microseconds since an arbitrary origin.
     virtual std::int64_t nowUs() const = 0;
     virtual void sleepMs(int ms) = 0;
+    // A finer sleep for the line model of the virtual meter, whose byte times are not whole
+    // milliseconds.
+    virtual void sleepUs(std::int64_t us) = 0;
     // The PC's local date and time (the "computer clock" the pages show and copy).
     virtual QDateTime localNow() const = 0;
 };
@@ -22,6 +25,7 @@ class SystemClock final : public Clock {
 public:
     std::int64_t nowUs() const override;
     void sleepMs(int ms) override;
+    void sleepUs(std::int64_t us) override;
     QDateTime localNow() const override;
 };
 

@@ -15,6 +15,11 @@ void SystemClock::sleepMs(int ms) {
         std::this_thread::sleep_for(std::chrono::milliseconds(ms));
 }
 
+void SystemClock::sleepUs(std::int64_t us) {
+    if (us > 0)
+        std::this_thread::sleep_for(std::chrono::microseconds(us));
+}
+
 QDateTime SystemClock::localNow() const {
     return QDateTime::currentDateTime();
 }

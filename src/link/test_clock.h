@@ -19,6 +19,11 @@ public:
         if (ms > 0)
             nowUs_ += std::int64_t(ms) * 1000;
     }
+    // Not recorded in sleeps(): those are the exchange's own waits.
+    void sleepUs(std::int64_t us) override {
+        if (us > 0)
+            nowUs_ += us;
+    }
     QDateTime localNow() const override { return localStart_.addMSecs(nowUs_ / 1000); }
 
     void advanceUs(std::int64_t us) { nowUs_ += us; }
