@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 namespace orvital {
 
 class Clock;
@@ -12,6 +14,16 @@ struct PageContext {
     MeterLink& link;
     Clock& clock;
     Dialogs& dialogs;
+    // The main window's error guard. A page runs the handlers of its own widgets' signals (grid
+    // edits, menu items, selectors) through run(), so no error crosses the event loop.
+    std::function<void(const std::function<void()>&)> guard = {};
+
+    void run(const std::function<void()>& handler) const {
+        if (guard)
+            guard(handler);
+        else
+            handler();
+    }
 };
 
 } // namespace orvital
