@@ -1,12 +1,15 @@
 #include "app/main_form.h"
 
 #include "base/error.h"
+#include "files/schedule_files.h"
 #include "files/settings_file.h"
 #include "link/clock.h"
 #include "link/port_settings.h"
 #include "link/serial_port.h"
 #include "params/access_page.h"
 #include "params/connection_page.h"
+#include "params/holiday_page.h"
+#include "params/schedule_page.h"
 #include "params/time_page.h"
 #include "widgets/dialogs.h"
 #include "widgets/page_control.h"
@@ -257,6 +260,8 @@ void TMainForm::buildPages() {
     TabSheet7 = new ConnectionPage(pageContext_);
     ControlPanel = new AccessPage(pageContext_);
     TabSheet8 = new TimePage(pageContext_);
+    TabSheet1 = new SchedulePage(pageContext_);
+    TabSheet10 = new HolidayPage(pageContext_);
     for (int index = 0; index < PageCount; ++index) {
         QWidget* page = nullptr;
         switch (index) {
@@ -311,6 +316,8 @@ void TMainForm::buildDispatch() {
         {2, Only::Any, [this] { TabSheet8->Button7Click(); }},
         {2, Only::Any, [this] { TabSheet8->Button32Click(); }},
         {2, Only::Any, [this] { TabSheet8->Button9Click(); }},
+        {4, Only::Any, [this] { TabSheet1->Button12Click(); }},
+        {5, Only::Any, [this] { TabSheet10->Button4Click(); }},
     };
     // Page-wide write.
     writeSteps_ = {
@@ -322,6 +329,14 @@ void TMainForm::buildDispatch() {
         {2, Only::Any, [this] { TabSheet8->Button8Click(); }},
         {2, Only::Any, [this] { TabSheet8->Button33Click(); }},
         {2, Only::Any, [this] { TabSheet8->Button10Click(); }},
+        {4, Only::Any, [this] { TabSheet1->Button11Click(); }},
+        {5, Only::Any, [this] { TabSheet10->Button13Click(); }},
+    };
+    fileSteps_ = {
+        {4, [this] { loadScheduleFile(*TabSheet1, ctx_.dialogs, ctx_.programFolder); },
+         [this] { saveScheduleFile(*TabSheet1, ctx_.dialogs, ctx_.programFolder); }},
+        {5, [this] { loadHolidayFile(*TabSheet10, ctx_.dialogs, ctx_.programFolder); },
+         [this] { saveHolidayFile(*TabSheet10, ctx_.dialogs, ctx_.programFolder); }},
     };
 }
 
@@ -347,6 +362,9 @@ void TMainForm::FormCreate() {
         settings.createIfMissing();
         MeterType = settings.readMeterType();
         applyMeterType();
+        startUpHolidays(*TabSheet10, folder);
+        startUpSchedule(*TabSheet1, folder);
+        TabSheet1->layoutGrid();
         TabSheet8->SetTime();
         TabSheet8->ComboBox8->setCurrentIndex(0);
         readPortSettings();
@@ -401,9 +419,19 @@ void TMainForm::BitBtn2Click() {
     runSteps(writeSteps_);
 }
 
-void TMainForm::SpeedButton1Click() {}
+void TMainForm::SpeedButton1Click() {
+    const int page = PageControl1->activePageIndex();
+    for (const FileStep& step : fileSteps_)
+        if (step.page == page)
+            step.load();
+}
 
-void TMainForm::SpeedButton2Click() {}
+void TMainForm::SpeedButton2Click() {
+    const int page = PageControl1->activePageIndex();
+    for (const FileStep& step : fileSteps_)
+        if (step.page == page)
+            step.save();
+}
 
 void TMainForm::PageControl1Change() {
     const int page = PageControl1->activePageIndex();

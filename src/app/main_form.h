@@ -21,7 +21,9 @@ namespace orvital {
 
 class AccessPage;
 class ConnectionPage;
+class HolidayPage;
 class PageControl;
+class SchedulePage;
 class TimePage;
 
 // The one main window: header buttons, the fifteen pages, the status bar, the page-wide read and
@@ -55,6 +57,8 @@ public:
     ConnectionPage* TabSheet7;
     AccessPage* ControlPanel;
     TimePage* TabSheet8;
+    SchedulePage* TabSheet1;
+    HolidayPage* TabSheet10;
 
     void BitBtn1Click();
     void BitBtn2Click();
@@ -99,6 +103,13 @@ private:
     PageContext pageContext_;
     std::vector<PageStep> readSteps_;
     std::vector<PageStep> writeSteps_;
+    // The header file buttons' work, by page; pages not listed do nothing.
+    struct FileStep {
+        int page;
+        std::function<void()> load;
+        std::function<void()> save;
+    };
+    std::vector<FileStep> fileSteps_;
     int startupPortIndex_ = -1;
     bool portFromCommandLine_ = false;
     bool shutDown_ = false;

@@ -1,9 +1,12 @@
 #include "base/cp1251.h"
 #include "params/access_page.h"
 #include "params/connection_page.h"
+#include "params/holiday_page.h"
+#include "params/schedule_page.h"
 #include "params/time_page.h"
 #include "widgets/page_control.h"
 #include "widgets/spin_edit.h"
+#include "widgets/string_grid.h"
 #include "window_fixture.h"
 
 #include <QCheckBox>
@@ -228,6 +231,45 @@ private slots:
         QVERIFY(sent[0].startsWith(QStringLiteral("00 00 00 00 02 ")));
         QCOMPARE(sent[1], QStringLiteral("00 00 00 00 06 00"));
         QCOMPARE(sent[2], QStringLiteral("00 00 00 00 05 00"));
+    }
+
+    void scheduleAndHolidayPagesAreWired() {
+        Window w;
+        auto& form = w.start();
+        // First start in an empty folder: both default files, and the grids show them.
+        QCOMPARE(w.readFile(QStringLiteral("Prazdn.txt")).count("\r\n"), 16);
+        QCOMPARE(w.readFile(QStringLiteral("TarRas.txt")).count("\r\n"), 108);
+        QCOMPARE(form.TabSheet10->StringGrid2->cell(1, 1), QStringLiteral("01.01"));
+        QCOMPARE(form.TabSheet1->StringGrid1->cell(1, 1), QStringLiteral("07:00"));
+
+        w.showPage(4);
+        form.BitBtn1Click();
+        QCOMPARE(w.meter.requests().size(), size_t(8));
+        QCOMPARE(w.requests().front(), QStringLiteral("00 00 00 00 31 00"));
+        w.meter.clearRequests();
+        form.BitBtn2Click();
+        QCOMPARE(w.requests().size(), 8);
+        QVERIFY(w.requests().back().startsWith(QStringLiteral("00 00 00 00 11 07 00 62 00")));
+
+        w.showPage(5);
+        w.meter.clearRequests();
+        form.BitBtn2Click();
+        QCOMPARE(w.requests().front(), QStringLiteral("00 00 00 00 10 01 01 02 01 23 02 08 03 01 "
+                                                      "05 02 05 09 05 12 06 00"));
+        QCOMPARE(w.requests().size(), 2);
+
+        // The header file buttons run the page's own file operations.
+        const QString saved = w.path(QStringLiteral("holidays.txt"));
+        w.dialogs.queueFileAnswer(saved);
+        form.SpeedButton2->click();
+        QCOMPARE(w.dialogs.fileCalls.back().request.fileName, QStringLiteral("Prazdn.txt"));
+        QCOMPARE(w.readFile(QStringLiteral("holidays.txt")),
+                 w.readFile(QStringLiteral("Prazdn.txt")));
+        w.showPage(4);
+        form.SpeedButton1->click(); // cancelled: nothing but the grid redrawn from the model
+        QCOMPARE(w.dialogs.fileCalls.back().request.filter,
+                 QStringLiteral("Файл тарифного расписания(*.txt)|*.TXT"));
+        QVERIFY(w.errors().isEmpty());
     }
 
     void closedPortStopsThePageWideOperation() {
