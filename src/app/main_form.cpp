@@ -262,24 +262,16 @@ void TMainForm::buildPages() {
     TabSheet8 = new TimePage(pageContext_);
     TabSheet1 = new SchedulePage(pageContext_);
     TabSheet10 = new HolidayPage(pageContext_);
+    // The built pages by index; the others stay empty until their groups are built.
+    QWidget* const built[PageCount] = {TabSheet7, ControlPanel, TabSheet8,
+                                       nullptr,   TabSheet1,    TabSheet10};
     for (int index = 0; index < PageCount; ++index) {
-        QWidget* page = nullptr;
-        switch (index) {
-        case 0:
-            page = TabSheet7;
-            break;
-        case 1:
-            page = ControlPanel;
-            break;
-        case 2:
-            page = TabSheet8;
-            break;
-        default:
-            // Pages whose groups are not built yet stay empty.
+        QWidget* page = built[index];
+        if (!page) {
             page = new QWidget;
             page->setObjectName(QString::fromLatin1(Pages[index].name));
-            break;
         }
+        Q_ASSERT(page->objectName() == QLatin1String(Pages[index].name));
         PageControl1->addPage(page, QString::fromUtf8(Pages[index].caption));
     }
     PageControl1->setActivePageIndex(0);

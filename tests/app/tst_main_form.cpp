@@ -73,6 +73,14 @@ private slots:
         QCOMPARE(form.PageControl1->count(), 15);
         for (int i = 0; i < 15; ++i)
             QCOMPARE(form.PageControl1->page(i)->objectName(), QString::fromLatin1(names[i]));
+        // The pages the window works with are the ones the operator sees.
+        const std::pair<int, QWidget*> built[] = {{0, form.TabSheet7},
+                                                  {1, form.ControlPanel},
+                                                  {2, form.TabSheet8},
+                                                  {4, form.TabSheet1},
+                                                  {5, form.TabSheet10}};
+        for (auto [index, page] : built)
+            QCOMPARE(form.PageControl1->page(index), page);
     }
 
     void meterTypeFromSettingsFile_data() {

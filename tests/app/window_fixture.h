@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/main_form.h"
+#include "widgets/page_control.h"
 #include "link/crc.h"
 #include "link/test_clock.h"
 #include "sim/virtual_meter.h"
