@@ -82,32 +82,6 @@ QString decodeHoliday(std::uint8_t dayByte, std::uint8_t monthByte) {
         .arg(month, 2, 10, QLatin1Char('0'));
 }
 
-// The grid keeps the cell sizes the page was designed with (for an 8-point font); a wider font
-// is made smaller until every text the grid holds now, and the widest text each column will
-// hold (a column and its text), fit. A cell's text starts 2 pixels in from its left edge and
-// stops 1 pixel before its right one.
-void fitFont(StringGrid* grid, std::initializer_list<std::pair<int, QString>> widest) {
-    constexpr int TextMargin = 3;
-    constexpr int SmallestPixels = 8;
-    std::vector<std::pair<int, QString>> texts(widest);
-    for (int row = 0; row < grid->rowCount(); ++row)
-        for (int col = 0; col < grid->colCount(); ++col)
-            texts.emplace_back(col, grid->cell(col, row));
-    QFont font = grid->font();
-    int pixels = QFontInfo(font).pixelSize();
-    for (; pixels > SmallestPixels; --pixels) {
-        font.setPixelSize(pixels);
-        const QFontMetrics metrics(font);
-        if (std::all_of(texts.begin(), texts.end(), [&](const auto& text) {
-                return metrics.horizontalAdvance(text.second) <=
-                       grid->colWidth(text.first) - TextMargin;
-            }))
-            break;
-    }
-    font.setPixelSize(pixels);
-    grid->setFont(font);
-}
-
 } // namespace
 
 HolidayPage::HolidayPage(PageContext& ctx, QWidget* parent) : QWidget(parent), ctx_(ctx) {
@@ -142,7 +116,7 @@ StringGrid* HolidayPage::makeGrid(const char* name, int firstPlace) {
     grid->setCell(0, 1, QStringLiteral(" ки, ч.мес"));
     for (int col = 1; col <= PlacesPerBlock; ++col)
         grid->setCell(col, 0, QStringLiteral("   %1").arg(firstPlace + col - 1));
-    fitFont(grid, {{1, QStringLiteral("00.00")}});
+    grid->fitFontToColumns({{1, QStringLiteral("00.00")}});
     grid->setFixedSize(grid->sizeHint());
     return grid;
 }

@@ -167,32 +167,6 @@ PointTexts decodePoint(std::uint8_t first, std::uint8_t second) {
             QString::number((first >> 6) + 1)};
 }
 
-// The grid keeps the cell sizes the page was designed with (for an 8-point font); a wider font
-// is made smaller until every text the grid holds now, and the widest text each column will
-// hold (a column and its text), fit. A cell's text starts 2 pixels in from its left edge and
-// stops 1 pixel before its right one.
-void fitFont(StringGrid* grid, std::initializer_list<std::pair<int, QString>> widest) {
-    constexpr int TextMargin = 3;
-    constexpr int SmallestPixels = 8;
-    std::vector<std::pair<int, QString>> texts(widest);
-    for (int row = 0; row < grid->rowCount(); ++row)
-        for (int col = 0; col < grid->colCount(); ++col)
-            texts.emplace_back(col, grid->cell(col, row));
-    QFont font = grid->font();
-    int pixels = QFontInfo(font).pixelSize();
-    for (; pixels > SmallestPixels; --pixels) {
-        font.setPixelSize(pixels);
-        const QFontMetrics metrics(font);
-        if (std::all_of(texts.begin(), texts.end(), [&](const auto& text) {
-                return metrics.horizontalAdvance(text.second) <=
-                       grid->colWidth(text.first) - TextMargin;
-            }))
-            break;
-    }
-    font.setPixelSize(pixels);
-    grid->setFont(font);
-}
-
 } // namespace
 
 QStringList weekdayAbbreviations(const QLocale& locale) {
@@ -233,8 +207,8 @@ void SchedulePage::buildControls() {
     for (int day = 0; day < weekdays.size(); ++day)
         StringGrid1->setCell(0, rowOf(day), weekdays[day]);
     StringGrid1->setCell(0, rowOf(DayTypes - 1), DayTypeAbbreviations[DayTypes - 1]);
-    fitFont(StringGrid1,
-            {{timeCol(0), QStringLiteral("00:00")}, {tariffCol(0), QStringLiteral("4")}});
+    StringGrid1->fitFontToColumns(
+        {{timeCol(0), QStringLiteral("00:00")}, {tariffCol(0), QStringLiteral("4")}});
     StringGrid1->setScrollBars(StringGrid::ScrollBars::None);
     StringGrid1->setRangeSelect(true);
     StringGrid1->setEditing(false);

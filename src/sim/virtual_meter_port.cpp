@@ -203,9 +203,13 @@ void VirtualMeterPort::advance() {
 
 void VirtualMeterPort::deliver(const PendingFrame& pending) {
     std::optional<QByteArray> reply = meter_.handle(pending.frame);
-    const Fault fault = options_.fault;
-    if (options_.faultOnce)
+    Fault fault = options_.fault;
+    if (options_.spareRequests > 0) {
+        --options_.spareRequests;
+        fault = Fault::None;
+    } else if (options_.faultOnce) {
         options_.fault = Fault::None;
+    }
     if (!reply || fault == Fault::Silent)
         return;
 

@@ -38,6 +38,9 @@ public:
         // The fault is cleared as soon as the next complete request frame reaches the meter, so it
         // spoils exactly one exchange; otherwise it stays until options are set again.
         bool faultOnce = false;
+        // This many request frames pass unspoilt before the fault strikes, so a loop of exchanges
+        // can be broken off at the request of one's choice.
+        int spareRequests = 0;
         int lateMs = 0;
     };
 

@@ -1,5 +1,9 @@
 #include "widgets/string_grid.h"
 
+#include <QFontMetrics>
+
+#include <QFontInfo>
+
 #include "base/error.h"
 
 #include <QAbstractTableModel>
@@ -725,6 +729,28 @@ QSize StringGrid::minimumSizeHint() const {
     if (scrollBars_ == ScrollBars::None)
         return sizeHint();
     return QTableView::minimumSizeHint();
+}
+
+void StringGrid::fitFontToColumns(std::initializer_list<std::pair<int, QString>> widestPerColumn) {
+    // A cell's text starts 2 pixels in from its left edge and stops 1 pixel before its right one.
+    constexpr int TextMargin = 3;
+    constexpr int SmallestPixels = 8;
+    std::vector<std::pair<int, QString>> texts(widestPerColumn);
+    for (int row = 0; row < rowCount_; ++row)
+        for (int col = 0; col < colCount_; ++col)
+            texts.emplace_back(col, cell(col, row));
+    QFont font = this->font();
+    int pixels = QFontInfo(font).pixelSize();
+    for (; pixels > SmallestPixels; --pixels) {
+        font.setPixelSize(pixels);
+        const QFontMetrics metrics(font);
+        if (std::all_of(texts.begin(), texts.end(), [&](const auto& text) {
+                return metrics.horizontalAdvance(text.second) <= colWidth(text.first) - TextMargin;
+            }))
+            break;
+    }
+    font.setPixelSize(pixels);
+    setFont(font);
 }
 
 } // namespace orvital

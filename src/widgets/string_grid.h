@@ -4,6 +4,8 @@
 #include <QTableView>
 
 #include <functional>
+#include <initializer_list>
+#include <utility>
 #include <vector>
 
 class QMenu;
@@ -73,6 +75,11 @@ public:
     void setRowHeights(int px);
 
     void setScrollBars(ScrollBars bars);
+
+    // The cell sizes stay as the page was designed (for an 8-point font); a larger font is made
+    // smaller until every text the grid holds now, and the widest text given for a column, fits
+    // its column. Not below 8 pixels.
+    void fitFontToColumns(std::initializer_list<std::pair<int, QString>> widestPerColumn);
 
     // The selected block: always at least the current cell, never a fixed cell.
     GridRect selection() const;

@@ -2,7 +2,6 @@
 
 #include "link/crc.h"
 #include "link/meter_link.h"
-#include "link/serial_port.h"
 #include "link/test_clock.h"
 #include "sim/virtual_meter.h"
 #include "sim/virtual_meter_port.h"
@@ -21,44 +20,11 @@ namespace {
 const QString NoReply = QStringLiteral("Ошибка обмена 1!");
 const QString DateError = QStringLiteral("DateError!");
 
-// The virtual meter's port, except that the reply to the failAt-th request written (from 1) is
-// lost, so that the two exchanges of a read or write can break off between them.
-class FailingAtPort final : public SerialPort {
-public:
-    explicit FailingAtPort(VirtualMeterPort& inner) : inner_(inner) {}
-    int failAt = 0;
-
-    void open(const QString& deviceName) override { inner_.open(deviceName); }
-    void close() override { inner_.close(); }
-    bool isOpen() const override { return inner_.isOpen(); }
-    void setBaudRate(int baud) override { inner_.setBaudRate(baud); }
-    int write(const std::uint8_t* data, int n) override {
-        if (++writes_ == failAt)
-            inner_.setOptions({.fault = VirtualMeterPort::Fault::Silent, .faultOnce = true});
-        return inner_.write(data, n);
-    }
-    int read(std::uint8_t* buffer, int n) override { return inner_.read(buffer, n); }
-    int inputCount() override { return inner_.inputCount(); }
-    int outputCount() override { return inner_.outputCount(); }
-    int drainOutput(int timeoutMs) override { return inner_.drainOutput(timeoutMs); }
-    void purgeInput() override { inner_.purgeInput(); }
-    void purgeOutput() override { inner_.purgeOutput(); }
-    void setDtr(bool on) override { inner_.setDtr(on); }
-    void setEventCharHandler(std::function<void()> handler) override {
-        inner_.setEventCharHandler(std::move(handler));
-    }
-
-private:
-    VirtualMeterPort& inner_;
-    int writes_ = 0;
-};
-
 // The page on a virtual meter at address 0, with the PC clock on the given day.
 struct Bench {
     TestClock clock;
     VirtualMeter meter{clock};
-    VirtualMeterPort meterPort{meter, clock};
-    FailingAtPort port{meterPort};
+    VirtualMeterPort port{meter, clock};
     MeterLink link{port, clock};
     ScriptedDialogs dialogs;
     QString status;
@@ -221,7 +187,8 @@ void TstHolidayPage::failedExchangeStops() {
     b.meter.setHolidayBytes(QByteArray(16, char(0x07)) + QByteArray(16, char(0x09)));
     for (int place = 1; place <= 16; ++place)
         b.setPlace(place, QStringLiteral("01.01"));
-    b.port.failAt = failAt;
+    b.port.setOptions(
+        {.fault = VirtualMeterPort::Fault::Silent, .faultOnce = true, .spareRequests = failAt - 1});
 
     if (write)
         b.page.Button13Click();

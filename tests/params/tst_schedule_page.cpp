@@ -3,7 +3,6 @@
 #include "base/error.h"
 #include "link/crc.h"
 #include "link/meter_link.h"
-#include "link/serial_port.h"
 #include "link/test_clock.h"
 #include "sim/virtual_meter.h"
 #include "sim/virtual_meter_port.h"
@@ -27,45 +26,12 @@ const QString NoReply = QStringLiteral("Ошибка обмена 1!");
 const QString SizeMismatch =
     QStringLiteral("Размер области копирование не совпадает с размером выделения");
 
-// The virtual meter's port, except that the reply to the failAt-th request written (from 1) is
-// lost, so that a loop of exchanges breaks off part-way.
-class FailingAtPort final : public SerialPort {
-public:
-    explicit FailingAtPort(VirtualMeterPort& inner) : inner_(inner) {}
-    int failAt = 0;
-
-    void open(const QString& deviceName) override { inner_.open(deviceName); }
-    void close() override { inner_.close(); }
-    bool isOpen() const override { return inner_.isOpen(); }
-    void setBaudRate(int baud) override { inner_.setBaudRate(baud); }
-    int write(const std::uint8_t* data, int n) override {
-        if (++writes_ == failAt)
-            inner_.setOptions({.fault = VirtualMeterPort::Fault::Silent, .faultOnce = true});
-        return inner_.write(data, n);
-    }
-    int read(std::uint8_t* buffer, int n) override { return inner_.read(buffer, n); }
-    int inputCount() override { return inner_.inputCount(); }
-    int outputCount() override { return inner_.outputCount(); }
-    int drainOutput(int timeoutMs) override { return inner_.drainOutput(timeoutMs); }
-    void purgeInput() override { inner_.purgeInput(); }
-    void purgeOutput() override { inner_.purgeOutput(); }
-    void setDtr(bool on) override { inner_.setDtr(on); }
-    void setEventCharHandler(std::function<void()> handler) override {
-        inner_.setEventCharHandler(std::move(handler));
-    }
-
-private:
-    VirtualMeterPort& inner_;
-    int writes_ = 0;
-};
-
 // The page on a virtual meter at address 0, as start-up leaves it: the default schedule in the
 // model and January in the grid.
 struct Bench {
     TestClock clock;
     VirtualMeter meter{clock};
-    VirtualMeterPort meterPort{meter, clock};
-    FailingAtPort port{meterPort};
+    VirtualMeterPort port{meter, clock};
     MeterLink link{port, clock};
     ScriptedDialogs dialogs;
     QString status;
@@ -354,7 +320,8 @@ void TstSchedulePage::failedReadLeavesModel() {
         b.meter.setSchedulePoint(0, d, 1, SchedulePoint::inactive());
     }
     const QStringList model = b.page.TarRas;
-    b.port.failAt = failAt;
+    b.port.setOptions(
+        {.fault = VirtualMeterPort::Fault::Silent, .faultOnce = true, .spareRequests = failAt - 1});
 
     b.page.Button12Click();
 
@@ -491,7 +458,8 @@ void TstSchedulePage::defaultGridWrite() {
 
 void TstSchedulePage::failedWriteStops() {
     Bench b;
-    b.port.failAt = 3;
+    b.port.setOptions(
+        {.fault = VirtualMeterPort::Fault::Silent, .faultOnce = true, .spareRequests = 2});
     b.page.Button11Click();
     QCOMPARE(b.status, NoReply);
     QCOMPARE(int(b.meter.requests().size()), 3);
