@@ -52,7 +52,7 @@ void closeOnTerminationSignals(QWidget& window) {
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Конфигуратор счётчика Орвиталь 512(3)"));
+    QApplication::setApplicationName(QString::fromUtf8(TMainForm::ApplicationTitle));
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QApplication::applicationName());
@@ -80,6 +80,7 @@ int main(int argc, char** argv) {
                        dialogs,
                        parser.value(portOption)};
     TMainForm window(context);
+    dialogs.setParentWidget(&window);
 #ifdef Q_OS_UNIX
     closeOnTerminationSignals(window);
 #endif

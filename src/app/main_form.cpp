@@ -85,8 +85,6 @@ constexpr HeaderEnabling HeaderButtons[TMainForm::PageCount] = {
     {false, false, false, true}, // 14 Отчёт по профилю мощности
 };
 
-const QString ApplicationTitle = QStringLiteral("Конфигуратор счётчика Орвиталь 512(3)");
-
 // The header pictures, drawn here so the program carries no foreign images.
 QIcon drawIcon(const std::function<void(QPainter&)>& paint) {
     QPixmap pixmap(24, 24);
@@ -160,7 +158,10 @@ QIcon writeIcon() {
 
 TMainForm::TMainForm(AppContext ctx, QWidget* parent)
     : QWidget(parent), link(ctx.port, ctx.clock),
-      ctx_(std::move(ctx)), pageContext_{link, ctx_.clock, ctx_.dialogs} {
+      ctx_(std::move(ctx)), pageContext_{link, ctx_.clock, ctx_.dialogs,
+                                         [this](const std::function<void()>& handler) {
+                                             guarded(handler);
+                                         }} {
     setObjectName(QStringLiteral("MainForm"));
     setWindowTitle(QStringLiteral("Конфигуратор счётчика Орвиталь 512"));
     buildHeader();
@@ -280,10 +281,13 @@ void TMainForm::buildPages() {
 
     connect(TabSheet7, &ConnectionPage::portTextEdited, this, [this] {
         portFromCommandLine_ = false;
+        portSelectionKnown_ = true;
         guarded([this] { TabSheet7->ComboBox3Change(); });
     });
-    connect(TabSheet7, &ConnectionPage::speedChosen, this,
-            [this] { guarded([this] { TabSheet7->ComboBox4Change(); }); });
+    connect(TabSheet7, &ConnectionPage::speedChosen, this, [this] {
+        portSelectionKnown_ = true;
+        guarded([this] { TabSheet7->ComboBox4Change(); });
+    });
 }
 
 void TMainForm::buildStatusBar() {
@@ -373,6 +377,7 @@ void TMainForm::applyMeterType() {
 void TMainForm::readPortSettings() {
     const auto values = PortSettings(ctx_.portSettingsFolder).read();
     startupPortIndex_ = values.portIndex;
+    portSelectionKnown_ = true;
     const QSignalBlocker blockPort(TabSheet7->ComboBox3);
     const QSignalBlocker blockSpeed(TabSheet7->ComboBox4);
     auto select = [](QComboBox* box, int index) {
@@ -450,6 +455,8 @@ void TMainForm::FormDestroy() {
     if (shutDown_)
         return;
     shutDown_ = true;
+    if (!portSelectionKnown_)
+        return;
     guarded([this] {
         const QComboBox* port = TabSheet7->ComboBox3;
         const int portIndex = portFromCommandLine_

@@ -35,6 +35,8 @@ public:
     static constexpr int OuterWidth = 525;
     static constexpr int OuterHeight = 457;
     static constexpr int PageCount = 15;
+    // Task bar and message boxes; the window's own caption follows the meter type.
+    static constexpr const char* ApplicationTitle = "Конфигуратор счётчика Орвиталь 512(3)";
 
     explicit TMainForm(AppContext ctx, QWidget* parent = nullptr);
     ~TMainForm() override;
@@ -112,6 +114,9 @@ private:
     std::vector<FileStep> fileSteps_;
     int startupPortIndex_ = -1;
     bool portFromCommandLine_ = false;
+    // Shut-down writes the selections back only when they mean something: read at start-up or
+    // chosen by the operator. A start-up stopped early must not overwrite the saved port.
+    bool portSelectionKnown_ = false;
     bool shutDown_ = false;
     bool centred_ = false;
 };

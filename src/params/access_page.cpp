@@ -64,7 +64,8 @@ AccessPage::AccessPage(PageContext& ctx, QWidget* parent) : QWidget(parent), ctx
     GroupBox8->setMinimumWidth(GroupBox9->sizeHint().width());
 
     for (QLineEdit* edit : {Edit5, Edit7, Edit12})
-        connect(edit, &QLineEdit::textChanged, edit, [edit] { cleanUp(edit); });
+        connect(edit, &QLineEdit::textChanged, edit,
+                [this, edit] { ctx_.run([edit] { cleanUp(edit); }); });
 }
 
 void AccessPage::cleanUp(QLineEdit* edit) {

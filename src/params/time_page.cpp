@@ -172,18 +172,25 @@ void TimePage::buildControls() {
     // The group is never shown; its read and write still run with the page-wide operations.
     GroupBox11->setVisible(false);
 
-    connect(SpinEdit1, &SpinEdit::valueChanged, this, &TimePage::SpinEdit1Change);
-    connect(SpinEdit2, &SpinEdit::valueChanged, this, &TimePage::SpinEdit2Change);
+    // Every handler of the page's own widgets runs under the window's error guard.
+    connect(SpinEdit1, &SpinEdit::valueChanged, this,
+            [this] { ctx_.run([this] { SpinEdit1Change(); }); });
+    connect(SpinEdit2, &SpinEdit::valueChanged, this,
+            [this] { ctx_.run([this] { SpinEdit2Change(); }); });
     connect(Calendar1, &QCalendarWidget::selectionChanged, this, [this] {
-        const QDate date = Calendar1->selectedDate();
-        followCalendar(date.year(), date.month(), date.day());
+        ctx_.run([this] {
+            const QDate date = Calendar1->selectedDate();
+            followCalendar(date.year(), date.month(), date.day());
+        });
     });
     // The calendar turns its page before it reports the new selection; a page that holds the
     // selected date follows that date, any other page (the mouse wheel) the kept day.
     connect(Calendar1, &QCalendarWidget::currentPageChanged, this, [this](int year, int month) {
-        const QDate selected = Calendar1->selectedDate();
-        const bool onPage = selected.year() == year && selected.month() == month;
-        followCalendar(year, month, onPage ? selected.day() : keptDay_);
+        ctx_.run([&] {
+            const QDate selected = Calendar1->selectedDate();
+            const bool onPage = selected.year() == year && selected.month() == month;
+            followCalendar(year, month, onPage ? selected.day() : keptDay_);
+        });
     });
 }
 

@@ -133,7 +133,17 @@ std::optional<QByteArray> VirtualMeter::handle(const QByteArray& request) {
     if (!isAddressedToMe(readInt32(bytes)))
         return std::nullopt;
     const CommandEntry* command = findCommand(bytes[4]);
-    if (command == nullptr || n - MinFrame != command->requestData)
+    if (command == nullptr) {
+        // A setting this model does not keep is still taken: every write is acknowledged.
+        if (!isWriteCommand(bytes[4]))
+            return std::nullopt;
+        QByteArray ack(HeaderSize, '\0');
+        writeInt32(reinterpret_cast<std::uint8_t*>(ack.data()), networkAddress_);
+        ack[4] = char(bytes[4]);
+        appendCrc(ack);
+        return ack;
+    }
+    if (n - MinFrame != command->requestData)
         return std::nullopt;
 
     // The reply goes out under the address the request reached, even when the request changed it.
@@ -151,6 +161,11 @@ std::optional<QByteArray> VirtualMeter::handle(const QByteArray& request) {
     }
     appendCrc(reply);
     return reply;
+}
+
+bool VirtualMeter::isWriteCommand(std::uint8_t code) {
+    // The meter's write commands; everything else asks for data.
+    return code <= 0x1A || (code >= 0x70 && code <= 0x75);
 }
 
 bool VirtualMeter::isAddressedToMe(std::int32_t address) const {

@@ -115,6 +115,7 @@ private:
     bool readScheduleDay(In data, Out reply);
 
     bool isAddressedToMe(std::int32_t address) const;
+    static bool isWriteCommand(std::uint8_t code);
     std::uint8_t* scheduleDay(int month, int dayType);
 
     // What the meter knows of each command: the data lengths it accepts and answers with, and who

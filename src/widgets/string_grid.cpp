@@ -1,14 +1,13 @@
 #include "widgets/string_grid.h"
 
-#include <QFontMetrics>
-
-#include <QFontInfo>
-
 #include "base/error.h"
 
 #include <QAbstractTableModel>
 #include <QActionEvent>
+#include <QFontInfo>
+#include <QFontMetrics>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMouseEvent>
@@ -145,6 +144,8 @@ public:
             if (cell.isValid())
                 grid->storeEditText(cell.column(), cell.row(), text);
         });
+        // The grid's menu shortcuts (Copy, Paste) must reach the menu from the editor too.
+        editor->installEventFilter(grid);
         editor_ = editor;
         return editor;
     }
@@ -404,6 +405,20 @@ void StringGrid::addMenuAction(QAction* action) {
 }
 
 bool StringGrid::eventFilter(QObject* watched, QEvent* event) {
+    // A line edit claims the standard clipboard keys for itself; leave those of the menu's items
+    // to the menu, so they act on the grid's block whether a cell is being edited or not.
+    if (event->type() == QEvent::ShortcutOverride && popupMenu_ &&
+        qobject_cast<QLineEdit*>(watched)) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        const QKeySequence pressed(key->keyCombination());
+        for (const QAction* action : popupMenu_->actions()) {
+            if (!action->shortcut().isEmpty() &&
+                action->shortcut().matches(pressed) == QKeySequence::ExactMatch) {
+                event->ignore();
+                return true;
+            }
+        }
+    }
     // Items added to the menu later must answer their shortcuts in the grid as well.
     // Compared as a plain object: the menu reports its actions' removal while it is being
     // destroyed, when it is no longer a QMenu.

@@ -11,6 +11,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -81,6 +82,78 @@ private slots:
                                                   {5, form.TabSheet10}};
         for (auto [index, page] : built)
             QCOMPARE(form.PageControl1->page(index), page);
+    }
+
+    void captions() {
+        Window w;
+        auto& form = w.start();
+        const QStringList tabs = {"Связь",
+                                  "Доступ",
+                                  "Время",
+                                  "Показания",
+                                  "Тарифное расписание",
+                                  "Праздники",
+                                  "Импульсный выход и лимиты",
+                                  "Циклическая индикация",
+                                  "Управление тарифами",
+                                  "Сервис",
+                                  "Максимумы",
+                                  "Журнал событий",
+                                  "Профиль мощности",
+                                  "Отчёт",
+                                  "Отчёт по профилю мощности"};
+        for (int i = 0; i < tabs.size(); ++i)
+            QCOMPARE(form.PageControl1->tabButton(i)->text(), tabs[i]);
+
+        auto texts = [](QWidget* page) {
+            QStringList all;
+            for (auto* label : page->findChildren<QLabel*>())
+                all << label->text();
+            for (auto* box : page->findChildren<QAbstractButton*>())
+                all << box->text();
+            for (auto* group : page->findChildren<QGroupBox*>())
+                all << group->title();
+            return all;
+        };
+        const QStringList connection = texts(form.TabSheet7);
+        for (const char* text :
+             {"Настройка связи", "Номер порта", "Скорость обмена", "Тайм-аут", "Эхо"})
+            QVERIFY2(connection.contains(QString::fromUtf8(text)), text);
+        QCOMPARE(form.TabSheet7->CheckBox16->toolTip(),
+                 QStringLiteral("Галочка должна отсутствовать при обмене по IrDA"));
+        QCOMPARE(form.TabSheet7->ComboBox3->count(), 8);
+        QCOMPARE(form.TabSheet7->ComboBox3->itemText(0), QStringLiteral("COM1"));
+        const QStringList access = texts(form.ControlPanel);
+        for (const char* text :
+             {"Сетевой адрес", "Текущий адрес", "Новый адрес", "Изменить сетевой адрес",
+              "Груповой адрес", "Текущий груповой адрес", "Изменить групповой адрес"})
+            QVERIFY2(access.contains(QString::fromUtf8(text)), text);
+    }
+
+    // A serial layer that opens nothing and says nothing: the port-change handler must then warn.
+    void portThatStaysClosedIsWarnedAbout() {
+        struct QuietPort final : SerialPort {
+            void open(const QString&) override {}
+            void close() override {}
+            bool isOpen() const override { return false; }
+            void setBaudRate(int) override {}
+            int write(const std::uint8_t*, int) override { return -1; }
+            int read(std::uint8_t*, int) override { return 0; }
+            int inputCount() override { return -1; }
+            int outputCount() override { return -1; }
+            int drainOutput(int) override { return -1; }
+            void purgeInput() override {}
+            void purgeOutput() override {}
+            void setDtr(bool) override {}
+            void setEventCharHandler(std::function<void()>) override {}
+        } port;
+        Window w;
+        TMainForm form(AppContext{w.folder.path(), w.configFolder(), port, w.clock, w.dialogs, {}});
+        QVERIFY(w.dialogs.boxes.empty());
+        form.TabSheet7->ComboBox3->setCurrentIndex(2);
+        QCOMPARE(w.dialogs.boxes.size(), size_t(1));
+        QCOMPARE(w.dialogs.boxes[0].kind, ScriptedDialogs::BoxKind::Warning);
+        QCOMPARE(w.dialogs.boxes[0].text, QStringLiteral("Порт не существует или занят!"));
     }
 
     void meterTypeFromSettingsFile_data() {
@@ -376,6 +449,19 @@ private slots:
         form.close();
         QCOMPARE(w.readFile(QStringLiteral("config/Brenvik.ini")),
                  file + cp1251::encode(QStringLiteral("Эхо=1\r\n")));
+    }
+
+    void startUpStoppedBeforeThePortKeepsTheSavedPort() {
+        Window w;
+        const QByteArray saved = "[Options]\r\nPort=5\r\nSpeed=5\r\n";
+        w.writeFile(QStringLiteral("config/Brenvik.ini"), saved);
+        QDir().mkpath(w.path(QStringLiteral("Prazdn.txt"))); // a folder: cannot be read
+        auto& form = w.start();
+        QCOMPARE(w.errors().size(), 1);
+        QVERIFY(w.errors().front().startsWith(QStringLiteral("Cannot open file ")));
+        QVERIFY(!w.port.isOpen());
+        form.close();
+        QCOMPARE(w.readFile(QStringLiteral("config/Brenvik.ini")), saved);
     }
 
     void storedIndexOutsideTheListLeavesSelectorsBlank() {

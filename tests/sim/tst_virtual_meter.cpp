@@ -47,6 +47,8 @@ private slots:
     void networkAddressWrite();
     void silence_data();
     void silence();
+    void writesItDoesNotKeepAreAcknowledged_data();
+    void writesItDoesNotKeepAreAcknowledged();
     void requestLog();
     void rawReply();
     void clockRecordOverride();
@@ -308,7 +310,6 @@ void TestVirtualMeter::silence_data() {
     QTest::newRow("empty") << QByteArray();
     QTest::newRow("6 bytes, CRC right") << withCrc(hex("00003039"));
     QTest::newRow("unknown command 0x99") << withCrc(hex("00003039 99"));
-    QTest::newRow("unknown command 0x03") << withCrc(hex("00003039 03 00"));
     QTest::newRow("clock read with a data byte") << withCrc(hex("00003039 21 00"));
     QTest::newRow("season read without its byte") << withCrc(hex("00003039 24"));
     QTest::newRow("group write of 3 bytes") << withCrc(hex("00003039 01 010203"));
@@ -320,6 +321,28 @@ void TestVirtualMeter::silence_data() {
     QTest::newRow("schedule read, day type 8") << withCrc(hex("00003039 31 08"));
     QTest::newRow("schedule write, day type 15")
         << withCrc(hex("00003039 11 01010101010101010101010101010101 0F"));
+}
+
+void TestVirtualMeter::writesItDoesNotKeepAreAcknowledged_data() {
+    QTest::addColumn<QByteArray>("frame");
+    QTest::addColumn<QByteArray>("reply");
+    QTest::newRow("0x03 with a byte")
+        << withCrc(hex("00003039 03 00")) << withCrc(hex("00003039 03"));
+    QTest::newRow("0x1A with no data")
+        << withCrc(hex("00000000 1A")) << withCrc(hex("00003039 1A"));
+    QTest::newRow("0x70 with four bytes")
+        << withCrc(hex("00003039 70 01020304")) << withCrc(hex("00003039 70"));
+    QTest::newRow("0x74") << withCrc(hex("00003039 74 05")) << withCrc(hex("00003039 74"));
+}
+
+void TestVirtualMeter::writesItDoesNotKeepAreAcknowledged() {
+    QFETCH(QByteArray, frame);
+    QFETCH(QByteArray, reply);
+    TestClock clock(Wednesday7March2001);
+    VirtualMeter meter(clock);
+    const auto answer = meter.handle(frame);
+    QVERIFY(answer);
+    QCOMPARE(answer->toHex(' '), reply.toHex(' '));
 }
 
 void TestVirtualMeter::silence() {

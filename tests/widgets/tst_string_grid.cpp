@@ -548,11 +548,25 @@ void TestStringGrid::menuShortcutsWorkInTheGrid() {
     QCOMPARE(copied.count(), 1);
     QCOMPARE(pasted.count(), 1);
 
+    // In an open cell editor the menu's shortcuts still go to the menu, not to the editor's
+    // own clipboard keys: copy and paste work in edit mode too.
+    grid->setEditing(true);
+    grid->setSelection({1, 1, 1, 1});
+    grid->setFocus();
+    QTest::keyClick(grid, Qt::Key_F2);
+    auto* editor = grid->findChild<QLineEdit*>();
+    QVERIFY(editor && editor->isVisible());
+    QTest::keyClick(editor, Qt::Key_C, Qt::ControlModifier);
+    QTest::keyClick(editor, Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(copied.count(), 2);
+    QCOMPARE(pasted.count(), 2);
+    grid->setEditing(false);
+
     // Elsewhere in the window the grid's shortcuts are not active.
     button->setFocus();
     QCoreApplication::processEvents();
     QTest::keyClick(button, Qt::Key_C, Qt::ControlModifier);
-    QCOMPARE(copied.count(), 1);
+    QCOMPARE(copied.count(), 2);
 }
 
 void TestStringGrid::cellClickedSignal() {
