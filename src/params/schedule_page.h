@@ -90,7 +90,6 @@ public:
     DropDownComboBox* ComboBox6 = nullptr;
 
 private:
-
     // The program's own copy buffer (not the system clipboard): a block of at most all the
     // grid's non-fixed cells, and its size less one in each direction.
     std::array<std::array<QString, 2 * Points>, DayTypes> copyBuffer_;

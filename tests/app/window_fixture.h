@@ -1,11 +1,12 @@
 #pragma once
 
 #include "app/main_form.h"
-#include "widgets/page_control.h"
 #include "link/crc.h"
 #include "link/test_clock.h"
 #include "sim/virtual_meter.h"
 #include "sim/virtual_meter_port.h"
+#include "support/line_bytes.h"
+#include "widgets/page_control.h"
 #include "widgets/scripted_dialogs.h"
 
 #include <QDir>
@@ -57,13 +58,6 @@ struct Window {
     QString status() const { return form->statusPanel0->text(); }
     void showPage(int index) { form->PageControl1->setActivePageIndex(index); }
 
-    static QByteArray withCrc(QByteArray frame) {
-        const auto crc = crc16(reinterpret_cast<const std::uint8_t*>(frame.constData()),
-                               std::size_t(frame.size()));
-        frame.append(char(crc & 0xFF));
-        frame.append(char(crc >> 8));
-        return frame;
-    }
     // Frames the meter received, as hex without the CRC (checked once here for all).
     QStringList requests() const {
         QStringList out;

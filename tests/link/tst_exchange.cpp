@@ -3,6 +3,7 @@
 #include "link/crc.h"
 #include "link/meter_link.h"
 #include "link/test_clock.h"
+#include "support/line_bytes.h"
 
 #include <QtTest>
 
@@ -12,13 +13,7 @@ using namespace orvital;
 
 namespace {
 
-QByteArray withCrc(QByteArray frame) {
-    const auto crc =
-        crc16(reinterpret_cast<const std::uint8_t*>(frame.constData()), std::size_t(frame.size()));
-    frame.append(char(crc & 0xFF));
-    frame.append(char(crc >> 8));
-    return frame;
-}
+using test::withCrc;
 
 // A well-formed reply of `length` bytes on the line for the given command.
 QByteArray reply(std::uint8_t command, int length) {

@@ -1,4 +1,6 @@
 #include "params/holiday_page.h"
+#include "support/line_bytes.h"
+#include "support/page_bench.h"
 
 #include "link/crc.h"
 #include "link/meter_link.h"
@@ -21,27 +23,11 @@ const QString NoReply = QStringLiteral("Ошибка обмена 1!");
 const QString DateError = QStringLiteral("DateError!");
 
 // The page on a virtual meter at address 0, with the PC clock on the given day.
-struct Bench {
-    TestClock clock;
-    VirtualMeter meter{clock};
-    VirtualMeterPort port{meter, clock};
-    MeterLink link{port, clock};
-    ScriptedDialogs dialogs;
-    QString status;
-    PageContext ctx{link, clock, dialogs};
+struct Bench : test::PageBench {
     HolidayPage page{ctx};
 
     explicit Bench(const QDate& pcDate = QDate(2026, 12, 11))
-        : clock(QDateTime(pcDate, QTime(10, 0, 0))) {
-        port.open(VirtualMeterPort::DeviceName);
-        link.setWiring({
-            [] { return QStringLiteral("0"); },
-            [] { return 0; },
-            [] { return false; },
-            [] { return 5; },
-            [this](const QString& text) { status = text; },
-        });
-    }
+        : PageBench(QDateTime(pcDate, QTime(10, 0, 0))) {}
 
     StringGrid* grid(const char* name) const {
         auto* found = page.findChild<StringGrid*>(QString::fromLatin1(name));
@@ -67,14 +53,7 @@ QByteArray bytes(const char* hex) {
 }
 
 QByteArray frame(std::uint8_t command, const QByteArray& data) {
-    QByteArray out(4, '\0');
-    out.append(char(command));
-    out.append(data);
-    const std::uint16_t crc =
-        crc16(reinterpret_cast<const std::uint8_t*>(out.constData()), std::size_t(out.size()));
-    out.append(char(crc & 0xFF));
-    out.append(char(crc >> 8));
-    return out;
+    return test::requestFrame(command, data);
 }
 
 QByteArray writeFrame(const QByteArray& block, int number) {

@@ -1,4 +1,6 @@
 #include "params/schedule_page.h"
+#include "support/line_bytes.h"
+#include "support/page_bench.h"
 
 #include "base/error.h"
 #include "link/crc.h"
@@ -28,25 +30,10 @@ const QString SizeMismatch =
 
 // The page on a virtual meter at address 0, as start-up leaves it: the default schedule in the
 // model and January in the grid.
-struct Bench {
-    TestClock clock;
-    VirtualMeter meter{clock};
-    VirtualMeterPort port{meter, clock};
-    MeterLink link{port, clock};
-    ScriptedDialogs dialogs;
-    QString status;
-    PageContext ctx{link, clock, dialogs};
+struct Bench : test::PageBench {
     SchedulePage page{ctx};
 
     Bench() {
-        port.open(VirtualMeterPort::DeviceName);
-        link.setWiring({
-            [] { return QStringLiteral("0"); },
-            [] { return 0; },
-            [] { return false; },
-            [] { return 5; },
-            [this](const QString& text) { status = text; },
-        });
         page.TarRas = SchedulePage::defaultSchedule();
         page.layoutGrid();
     }
@@ -83,16 +70,8 @@ QByteArray bytes(const char* hex) {
     return QByteArray::fromHex(hex);
 }
 
-// Address 0, command, data and the CRC, low byte first: a request as it goes on the line.
 QByteArray frame(std::uint8_t command, const QByteArray& data) {
-    QByteArray out(4, '\0');
-    out.append(char(command));
-    out.append(data);
-    const std::uint16_t crc =
-        crc16(reinterpret_cast<const std::uint8_t*>(out.constData()), std::size_t(out.size()));
-    out.append(char(crc & 0xFF));
-    out.append(char(crc >> 8));
-    return out;
+    return test::requestFrame(command, data);
 }
 
 QByteArray selector(int month, int dayType) {

@@ -1,4 +1,6 @@
 #include "params/time_page.h"
+#include "support/line_bytes.h"
+#include "support/page_bench.h"
 
 #include "link/crc.h"
 #include "link/meter_link.h"
@@ -31,25 +33,10 @@ const QString NoReply = QStringLiteral("Ошибка обмена 1!");
 
 // A page on a virtual meter at address 0, with the PC clock at PcStart copied into the fields,
 // as the main window leaves it after start-up.
-struct Bench {
-    TestClock clock{PcStart};
-    VirtualMeter meter{clock};
-    VirtualMeterPort port{meter, clock};
-    MeterLink link{port, clock};
-    ScriptedDialogs dialogs;
-    QString status;
-    PageContext ctx{link, clock, dialogs};
+struct Bench : test::PageBench {
     std::unique_ptr<TimePage> page;
 
-    explicit Bench(bool copyPcClock = true) {
-        port.open(VirtualMeterPort::DeviceName);
-        link.setWiring({
-            [] { return QStringLiteral("0"); },
-            [] { return 0; },
-            [] { return false; },
-            [] { return 5; },
-            [this](const QString& text) { status = text; },
-        });
+    explicit Bench(bool copyPcClock = true) : PageBench(PcStart) {
         page = std::make_unique<TimePage>(ctx);
         if (copyPcClock)
             page->SetTime();
@@ -109,16 +96,8 @@ char* toString(const Bench::Shown& s) {
     return qstrdup(text.toUtf8().constData());
 }
 
-// Address 0, command, data, then the CRC low byte first: a whole request as it goes on the line.
 QByteArray frame(std::uint8_t command, const QByteArray& data) {
-    QByteArray bytes(4, '\0');
-    bytes.append(char(command));
-    bytes.append(data);
-    const std::uint16_t crc =
-        crc16(reinterpret_cast<const std::uint8_t*>(bytes.constData()), std::size_t(bytes.size()));
-    bytes.append(char(crc & 0xFF));
-    bytes.append(char(crc >> 8));
-    return bytes;
+    return test::requestFrame(command, data);
 }
 
 QByteArray bytes(const char* hex) {

@@ -3,6 +3,7 @@
 #include "link/test_clock.h"
 #include "sim/virtual_meter.h"
 #include "sim/virtual_meter_port.h"
+#include "support/line_bytes.h"
 
 #include <QCoreApplication>
 #include <QTest>
@@ -20,13 +21,7 @@ QByteArray hex(const char* text) {
     return QByteArray::fromHex(text);
 }
 
-QByteArray withCrc(QByteArray body) {
-    const std::uint16_t crc =
-        crc16(reinterpret_cast<const std::uint8_t*>(body.constData()), std::size_t(body.size()));
-    body.append(char(crc & 0xFF));
-    body.append(char(crc >> 8));
-    return body;
-}
+using test::withCrc;
 
 const QDateTime Wednesday7March2001 = QDateTime(QDate(2001, 3, 7), QTime(14, 5, 9));
 const QByteArray ClockRead = withCrc(hex("00003039 21"));
