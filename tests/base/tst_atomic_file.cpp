@@ -1,5 +1,6 @@
 #include "base/atomic_file.h"
 #include "base/error.h"
+#include "support/files.h"
 
 #include <QDir>
 #include <QFile>
@@ -12,28 +13,11 @@
 #endif
 
 using namespace orvital;
+using namespace orvital::test;
 
 namespace {
 
 const QString kMessage = QStringLiteral("could not save");
-
-void putFile(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    QCOMPARE(file.write(bytes), bytes.size());
-}
-
-QByteArray fileBytes(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return "<unreadable>";
-    return file.readAll();
-}
-
-QStringList entries(const QString& folder) {
-    return QDir(folder).entryList(
-        QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System, QDir::Name);
-}
 
 } // namespace
 

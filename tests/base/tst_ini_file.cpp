@@ -1,6 +1,7 @@
 #include "base/cp1251.h"
 #include "base/error.h"
 #include "base/ini_file.h"
+#include "support/files.h"
 
 #include <QDir>
 #include <QFile>
@@ -10,35 +11,9 @@
 #include <climits>
 
 using namespace orvital;
+using namespace orvital::test;
 
 namespace {
-
-void putFile(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    QCOMPARE(file.write(bytes), bytes.size());
-}
-
-QByteArray fileBytes(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return "<unreadable>";
-    return file.readAll();
-}
-
-QStringList entries(const QString& folder) {
-    return QDir(folder).entryList(
-        QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System, QDir::Name);
-}
-
-template <typename F> QString fileErrorOf(F f) {
-    try {
-        f();
-    } catch (const FileError& e) {
-        return e.message();
-    }
-    return QStringLiteral("<no FileError>");
-}
 
 const QString kDefault = QStringLiteral("<default>");
 

@@ -1,5 +1,6 @@
 #include "base/error.h"
 #include "base/line_file.h"
+#include "support/files.h"
 
 #include <QDir>
 #include <QFile>
@@ -7,38 +8,9 @@
 #include <QtTest>
 
 using namespace orvital;
+using namespace orvital::test;
 
-namespace {
-
-void putFile(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    QCOMPARE(file.write(bytes), bytes.size());
-}
-
-QByteArray fileBytes(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return "<unreadable>";
-    return file.readAll();
-}
-
-QStringList entries(const QString& folder) {
-    return QDir(folder).entryList(
-        QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System, QDir::Name);
-}
-
-// The message of the FileError that f throws, or a note that it threw none.
-template <typename F> QString fileErrorOf(F f) {
-    try {
-        f();
-    } catch (const FileError& e) {
-        return e.message();
-    }
-    return QStringLiteral("<no FileError>");
-}
-
-} // namespace
+namespace {} // namespace
 
 class TestLineFile : public QObject {
     Q_OBJECT

@@ -1,4 +1,5 @@
 #include "files/schedule_files.h"
+#include "support/page_bench.h"
 
 #include "base/error.h"
 #include "link/meter_link.h"
@@ -24,13 +25,7 @@ using namespace orvital;
 namespace {
 
 // Both pages in a fresh program folder, wired to a virtual meter at address 0.
-struct Bench {
-    TestClock clock;
-    VirtualMeter meter{clock};
-    VirtualMeterPort port{meter, clock};
-    MeterLink link{port, clock};
-    ScriptedDialogs dialogs;
-    PageContext ctx{link, clock, dialogs};
+struct Bench : test::PageBench {
     SchedulePage schedule{ctx};
     HolidayPage holidays{ctx};
     QTemporaryDir dir;
@@ -38,14 +33,6 @@ struct Bench {
     Bench() {
         if (!dir.isValid())
             throw std::runtime_error("no temporary folder");
-        port.open(VirtualMeterPort::DeviceName);
-        link.setWiring({
-            [] { return QStringLiteral("0"); },
-            [] { return 0; },
-            [] { return false; },
-            [] { return 5; },
-            [](const QString&) {},
-        });
     }
 
     // The program folder, ending with its separator as start-up makes it.
