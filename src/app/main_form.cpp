@@ -300,6 +300,8 @@ void TMainForm::buildStatusBar() {
     statusPanel1 = new QLabel(StatusBar1);
     statusPanel1->setObjectName(QStringLiteral("StatusBar1_Panel1"));
     statusPanel1->setFixedWidth(150);
+    for (QLabel* panel : {statusPanel0, statusPanel1})
+        panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     StatusBar1->addWidget(statusPanel0);
     StatusBar1->addWidget(statusPanel1);
 }
