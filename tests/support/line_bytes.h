@@ -10,8 +10,8 @@ namespace orvital::test {
 
 // A frame as it goes on the line: the bytes given, then their CRC, low byte first.
 inline QByteArray withCrc(QByteArray frame) {
-    const std::uint16_t crc = crc16(reinterpret_cast<const std::uint8_t*>(frame.constData()),
-                                    std::size_t(frame.size()));
+    const std::uint16_t crc =
+        crc16(reinterpret_cast<const std::uint8_t*>(frame.constData()), std::size_t(frame.size()));
     frame.append(char(crc & 0xFF));
     frame.append(char(crc >> 8));
     return frame;
