@@ -6,7 +6,6 @@
 
 #include <QWidget>
 
-#include <array>
 #include <functional>
 #include <vector>
 

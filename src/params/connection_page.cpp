@@ -11,7 +11,6 @@
 #include <QComboBox>
 #include <QFormLayout>
 #include <QGroupBox>
-#include <QLabel>
 #include <QVBoxLayout>
 
 namespace orvital {

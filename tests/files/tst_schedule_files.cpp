@@ -45,6 +45,25 @@ struct Bench : test::PageBench {
         schedule.layoutGrid();
     }
 
+    // The header file buttons' four operations, by number: save and load of the schedule,
+    // save and load of the holidays.
+    void fileOperation(int operation) {
+        switch (operation) {
+        case 0:
+            saveScheduleFile(schedule, dialogs, folder());
+            break;
+        case 1:
+            loadScheduleFile(schedule, dialogs, folder());
+            break;
+        case 2:
+            saveHolidayFile(holidays, dialogs, folder());
+            break;
+        default:
+            loadHolidayFile(holidays, dialogs, folder());
+            break;
+        }
+    }
+
     StringGrid* grid(QWidget& page, const char* name) const {
         auto* found = page.findChild<StringGrid*>(QString::fromLatin1(name));
         if (found == nullptr)
@@ -233,20 +252,7 @@ void TstScheduleFiles::dialogRequests() {
     QFETCH(QString, filter);
     QFETCH(QString, fileName);
     Bench b;
-    switch (operation) {
-    case 0:
-        saveScheduleFile(b.schedule, b.dialogs, b.folder());
-        break;
-    case 1:
-        loadScheduleFile(b.schedule, b.dialogs, b.folder());
-        break;
-    case 2:
-        saveHolidayFile(b.holidays, b.dialogs, b.folder());
-        break;
-    default:
-        loadHolidayFile(b.holidays, b.dialogs, b.folder());
-        break;
-    }
+    b.fileOperation(operation);
     QCOMPARE(int(b.dialogs.fileCalls.size()), 1);
     const ScriptedDialogs::FileCall& call = b.dialogs.fileCalls[0];
     QCOMPARE(call.kind, save ? ScriptedDialogs::FileKind::Save : ScriptedDialogs::FileKind::Open);
@@ -396,23 +402,10 @@ void TstScheduleFiles::fileErrors() {
     const QStringList list = b.holidays.Prazdn;
 
     try {
-        switch (operation) {
-        case 0:
-            saveScheduleFile(b.schedule, b.dialogs, b.folder());
-            break;
-        case 1:
-            loadScheduleFile(b.schedule, b.dialogs, b.folder());
-            break;
-        case 2:
-            saveHolidayFile(b.holidays, b.dialogs, b.folder());
-            break;
-        case 3:
-            loadHolidayFile(b.holidays, b.dialogs, b.folder());
-            break;
-        default:
+        if (operation < 4)
+            b.fileOperation(operation);
+        else // start-up with a program folder that cannot hold the file
             startUpHolidays(b.holidays, b.path(QStringLiteral("plain.txt/")));
-            break;
-        }
         QFAIL("no FileError");
     } catch (const FileError& error) {
         QCOMPARE(error.message(), message.arg(QDir::toNativeSeparators(path)));
