@@ -29,7 +29,7 @@ QLabel* makeLabel(const char* name, const QString& caption, QWidget* parent) {
 
 } // namespace
 
-AccessPage::AccessPage(PageContext& ctx, QWidget* parent) : QWidget(parent), ctx_(ctx) {
+AccessPage::AccessPage(PageContext& ctx, QWidget* parent) : MeterPage(ctx, parent) {
     setObjectName(QStringLiteral("ControlPanel"));
 
     GroupBox8 = new QGroupBox(QStringLiteral("Сетевой адрес"), this);
@@ -112,6 +112,21 @@ void AccessPage::Button26Click() {
     for (int i = 5; i <= 8; ++i)
         value = (value << 8) | link.RxBuf[i];
     Edit12->setText(QString::number(static_cast<std::int32_t>(value)));
+}
+
+std::vector<PageStep> AccessPage::readSteps() {
+    return {
+        {"Button26Click", MeterTypes::Both, [this] { Button26Click(); }},
+    };
+}
+
+std::vector<PageStep> AccessPage::writeSteps() {
+    return {
+        {"Button6Click", MeterTypes::Both, [this] { Button6Click(); },
+         [this] { return CheckBox18->isChecked(); }},
+        {"Button25Click", MeterTypes::Both, [this] { Button25Click(); },
+         [this] { return CheckBox20->isChecked(); }},
+    };
 }
 
 } // namespace orvital

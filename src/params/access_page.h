@@ -1,6 +1,6 @@
 #pragma once
 
-#include "params/page_context.h"
+#include "params/meter_page.h"
 
 #include <QWidget>
 
@@ -12,11 +12,14 @@ namespace orvital {
 
 // Page "Доступ": the address every exchange goes to, the new network address and the group
 // address.
-class AccessPage : public QWidget {
+class AccessPage : public MeterPage {
     Q_OBJECT
 
 public:
     explicit AccessPage(PageContext& ctx, QWidget* parent = nullptr);
+
+    std::vector<PageStep> readSteps() override;
+    std::vector<PageStep> writeSteps() override;
 
     QGroupBox* GroupBox8;
     QLineEdit* Edit5; // current address: where every request goes
@@ -35,8 +38,6 @@ public:
 
 private:
     void writeAddress(std::uint8_t command, const QString& text);
-
-    PageContext& ctx_;
 };
 
 } // namespace orvital

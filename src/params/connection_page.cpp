@@ -15,7 +15,7 @@
 
 namespace orvital {
 
-ConnectionPage::ConnectionPage(PageContext& ctx, QWidget* parent) : QWidget(parent), ctx_(ctx) {
+ConnectionPage::ConnectionPage(PageContext& ctx, QWidget* parent) : MeterPage(ctx, parent) {
     setObjectName(QStringLiteral("TabSheet7"));
     GroupBox7 = new QGroupBox(QStringLiteral("Настройка связи"), this);
     GroupBox7->setObjectName(QStringLiteral("GroupBox7"));
@@ -103,6 +103,18 @@ void ConnectionPage::ComboBox3Change() {
 
 void ConnectionPage::ComboBox4Change() {
     applySelectedSpeed();
+}
+
+std::vector<PageStep> ConnectionPage::readSteps() {
+    return {
+        {"Button75Click", MeterTypes::Both, [this] { Button75Click(); }},
+    };
+}
+
+std::vector<PageStep> ConnectionPage::writeSteps() {
+    return {
+        {"Button76Click", MeterTypes::Both, [this] { Button76Click(); }},
+    };
 }
 
 } // namespace orvital

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "params/page_context.h"
+#include "params/meter_page.h"
 
 #include <QWidget>
 
@@ -14,11 +14,14 @@ class SpinEdit;
 
 // Page "Связь": the port, the line speed, the echo switch and the meter's timeout setting, which
 // is also the T of every exchange's timing.
-class ConnectionPage : public QWidget {
+class ConnectionPage : public MeterPage {
     Q_OBJECT
 
 public:
     explicit ConnectionPage(PageContext& ctx, QWidget* parent = nullptr);
+
+    std::vector<PageStep> readSteps() override;
+    std::vector<PageStep> writeSteps() override;
 
     QGroupBox* GroupBox7;
     QComboBox* ComboBox3;  // port (editable: any device name may be typed)
@@ -47,8 +50,6 @@ signals:
 private:
     void applySelectedSpeed();
     void pulseDtr();
-
-    PageContext& ctx_;
 };
 
 } // namespace orvital

@@ -84,7 +84,7 @@ QString decodeHoliday(std::uint8_t dayByte, std::uint8_t monthByte) {
 
 } // namespace
 
-HolidayPage::HolidayPage(PageContext& ctx, QWidget* parent) : QWidget(parent), ctx_(ctx) {
+HolidayPage::HolidayPage(PageContext& ctx, QWidget* parent) : MeterPage(ctx, parent) {
     setObjectName(QStringLiteral("TabSheet10"));
     Prazdn = QStringList(Places, QString());
 
@@ -194,6 +194,18 @@ QStringList HolidayPage::defaultHolidays() {
     while (entries.size() < Places)
         entries.append(QString());
     return entries;
+}
+
+std::vector<PageStep> HolidayPage::readSteps() {
+    return {
+        {"Button4Click", MeterTypes::Both, [this] { Button4Click(); }},
+    };
+}
+
+std::vector<PageStep> HolidayPage::writeSteps() {
+    return {
+        {"Button13Click", MeterTypes::Both, [this] { Button13Click(); }},
+    };
 }
 
 } // namespace orvital

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "params/page_context.h"
+#include "params/meter_page.h"
 
 #include <QStringList>
 #include <QWidget>
@@ -14,7 +14,7 @@ class StringGrid;
 // The page "Праздники": the meter's 16 holiday places in two grids of eight (StringGrid2 holds
 // places 1..8, StringGrid5 places 9..16), read and written in two blocks of eight. The meter
 // operations work on the grids; the list Prazdn is what the holiday file holds.
-class HolidayPage : public QWidget {
+class HolidayPage : public MeterPage {
     Q_OBJECT
 
 public:
@@ -22,6 +22,9 @@ public:
     static constexpr int PlacesPerBlock = 8;
 
     explicit HolidayPage(PageContext& ctx, QWidget* parent = nullptr);
+
+    std::vector<PageStep> readSteps() override;
+    std::vector<PageStep> writeSteps() override;
 
     // The holiday list, entries 1..16 at indices 0..15: "dd.mm", "*" or empty for an empty place.
     QStringList Prazdn;
@@ -40,8 +43,6 @@ public:
 private:
     StringGrid* makeGrid(const char* name, int firstPlace);
     StringGrid* gridOfBlock(int block) const;
-
-    PageContext& ctx_;
 
     QLabel* titleLabel_ = nullptr;
 

@@ -17,6 +17,8 @@ struct PageContext {
     // The main window's error guard. A page runs the handlers of its own widgets' signals (grid
     // edits, menu items, selectors) through run(), so no error crosses the event loop.
     std::function<void(const std::function<void()>&)> guard = {};
+    // 513, or 512 for every other stored value; read once at start-up from the settings file.
+    int meterType = 513;
 
     void run(const std::function<void()>& handler) const {
         if (guard)

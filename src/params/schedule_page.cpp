@@ -182,7 +182,7 @@ QStringList weekdayAbbreviations(const QLocale& locale) {
     return names;
 }
 
-SchedulePage::SchedulePage(PageContext& ctx, QWidget* parent) : QWidget(parent), ctx_(ctx) {
+SchedulePage::SchedulePage(PageContext& ctx, QWidget* parent) : MeterPage(ctx, parent) {
     setObjectName(QStringLiteral("TabSheet1"));
     TarRas = QStringList(ModelLines, QString());
     buildControls();
@@ -426,6 +426,18 @@ QStringList SchedulePage::defaultSchedule() {
 void SchedulePage::layoutGrid() {
     ComboBox6->setCurrentIndex(0);
     LoadTarRas();
+}
+
+std::vector<PageStep> SchedulePage::readSteps() {
+    return {
+        {"Button12Click", MeterTypes::Both, [this] { Button12Click(); }},
+    };
+}
+
+std::vector<PageStep> SchedulePage::writeSteps() {
+    return {
+        {"Button11Click", MeterTypes::Both, [this] { Button11Click(); }},
+    };
 }
 
 } // namespace orvital

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "params/page_context.h"
+#include "params/meter_page.h"
 
 #include <QStringList>
 #include <QWidget>
@@ -31,7 +31,7 @@ QStringList weekdayAbbreviations(const QLocale& locale);
 // " hh:mm t" per active change point, without gaps, so the line's length tells how many points
 // are active. A model shorter than 108 lines (a short file) reads as if the missing lines were
 // empty.
-class SchedulePage : public QWidget {
+class SchedulePage : public MeterPage {
     Q_OBJECT
 
 public:
@@ -42,6 +42,9 @@ public:
     static constexpr int Points = 8;
 
     explicit SchedulePage(PageContext& ctx, QWidget* parent = nullptr);
+
+    std::vector<PageStep> readSteps() override;
+    std::vector<PageStep> writeSteps() override;
 
     // The schedule model, 108 lines.
     QStringList TarRas;
@@ -75,8 +78,6 @@ private:
     // Line L(d) of the month shown; a line beyond the model reads as empty.
     QString dayLine(int dayType) const;
     void setDayLine(int dayType, const QString& line);
-
-    PageContext& ctx_;
 
     QLabel* titleLabel_ = nullptr;
 

@@ -106,7 +106,7 @@ int meterDayOfWeek(const QDate& date) {
     return date.dayOfWeek() % 7;
 }
 
-TimePage::TimePage(PageContext& ctx, QWidget* parent) : QWidget(parent), ctx_(ctx) {
+TimePage::TimePage(PageContext& ctx, QWidget* parent) : MeterPage(ctx, parent) {
     setObjectName(QStringLiteral("TabSheet8"));
     buildControls();
     layOutControls();
@@ -381,6 +381,22 @@ void TimePage::followCalendar(int year, int month, int day) {
         SpinEdit2->setValue(year);
     }
     showCalendarDate();
+}
+
+std::vector<PageStep> TimePage::readSteps() {
+    return {
+        {"Button7Click", MeterTypes::Both, [this] { Button7Click(); }},
+        {"Button32Click", MeterTypes::Both, [this] { Button32Click(); }},
+        {"Button9Click", MeterTypes::Both, [this] { Button9Click(); }},
+    };
+}
+
+std::vector<PageStep> TimePage::writeSteps() {
+    return {
+        {"Button8Click", MeterTypes::Both, [this] { Button8Click(); }},
+        {"Button33Click", MeterTypes::Both, [this] { Button33Click(); }},
+        {"Button10Click", MeterTypes::Both, [this] { Button10Click(); }},
+    };
 }
 
 } // namespace orvital

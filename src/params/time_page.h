@@ -1,6 +1,6 @@
 #pragma once
 
-#include "params/page_context.h"
+#include "params/meter_page.h"
 
 #include <QWidget>
 
@@ -24,11 +24,14 @@ int meterDayOfWeek(const QDate& date);
 
 // The page "Время": the PC clock beside the meter's clock and calendar, the season switching
 // flag and the (hidden) time-correction limit, each with its read and write handler.
-class TimePage : public QWidget {
+class TimePage : public MeterPage {
     Q_OBJECT
 
 public:
     explicit TimePage(PageContext& ctx, QWidget* parent = nullptr);
+
+    std::vector<PageStep> readSteps() override;
+    std::vector<PageStep> writeSteps() override;
 
     void Button7Click();  // read the meter clock (0x21)
     void Button8Click();  // write the meter clock (0x02)
@@ -56,8 +59,6 @@ private:
     void followCalendar(int year, int month, int day);
     // Fills bytes 0..5 of a request that carries one data byte and runs the exchange.
     bool exchangeWithByte(std::uint8_t command, int value);
-
-    PageContext& ctx_;
 
 public:
     // The page's controls, by their form names: the main window and the report reach them.
