@@ -29,8 +29,8 @@ void onTerminationSignal(int) {
     [[maybe_unused]] auto n = ::write(signalPipe[0], &byte, 1);
 }
 
-// A logout or kill closes the window as its close button does, so the shut-down steps still run
-// and the port settings are saved.
+// A logout, a kill or a closed terminal closes the window as its close button does, so the
+// shut-down steps still run and the port settings are saved.
 void closeOnTerminationSignals(QWidget& window) {
     if (::socketpair(AF_UNIX, SOCK_STREAM, 0, signalPipe) != 0)
         return;
@@ -46,6 +46,8 @@ void closeOnTerminationSignals(QWidget& window) {
     action.sa_flags = SA_RESTART;
     ::sigaction(SIGINT, &action, nullptr);
     ::sigaction(SIGTERM, &action, nullptr);
+    // The terminal the program was started from closing is the same kind of end.
+    ::sigaction(SIGHUP, &action, nullptr);
 }
 } // namespace
 #endif

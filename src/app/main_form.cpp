@@ -1,7 +1,7 @@
 #include "app/main_form.h"
 
+#include "app/page_table.h"
 #include "base/error.h"
-#include "files/schedule_files.h"
 #include "files/settings_file.h"
 #include "link/clock.h"
 #include "link/port_settings.h"
@@ -34,56 +34,11 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace orvital {
 
 namespace {
-
-struct PageEntry {
-    const char* name;
-    const char* caption;
-};
-
-// The pages in page-index order: the index is what the header buttons dispatch on.
-constexpr PageEntry Pages[TMainForm::PageCount] = {
-    {"TabSheet7", "Связь"},
-    {"ControlPanel", "Доступ"},
-    {"TabSheet8", "Время"},
-    {"TabSheet5", "Показания"},
-    {"TabSheet1", "Тарифное расписание"},
-    {"TabSheet10", "Праздники"},
-    {"TabSheet9", "Импульсный выход и лимиты"},
-    {"TabSheet11", "Циклическая индикация"},
-    {"TabSheet6", "Управление тарифами"},
-    {"TabSheet3", "Сервис"},
-    {"TabSheet13", "Максимумы"},
-    {"TabSheet12", "Журнал событий"},
-    {"TabSheet14", "Профиль мощности"},
-    {"TabSheet2", "Отчёт"},
-    {"TabSheet15", "Отчёт по профилю мощности"},
-};
-
-struct HeaderEnabling {
-    bool read, write, load, save;
-};
-
-// Which header buttons a page enables.
-constexpr HeaderEnabling HeaderButtons[TMainForm::PageCount] = {
-    {true, true, false, false},  // 0 Связь
-    {true, true, false, false},  // 1 Доступ
-    {true, true, false, false},  // 2 Время
-    {true, false, false, false}, // 3 Показания
-    {true, true, true, true},    // 4 Тарифное расписание
-    {true, true, true, true},    // 5 Праздники
-    {true, true, true, true},    // 6 Импульсный выход и лимиты
-    {true, true, true, true},    // 7 Циклическая индикация
-    {true, true, false, true},   // 8 Управление тарифами
-    {true, false, true, true},   // 9 Сервис
-    {true, true, false, false},  // 10 Максимумы
-    {true, false, false, false}, // 11 Журнал событий
-    {true, false, false, false}, // 12 Профиль мощности
-    {false, false, false, true}, // 13 Отчёт
-    {false, false, false, true}, // 14 Отчёт по профилю мощности
-};
 
 // The header pictures, drawn here so the program carries no foreign images.
 QIcon drawIcon(const std::function<void(QPainter&)>& paint) {
@@ -182,7 +137,6 @@ TMainForm::TMainForm(AppContext ctx, QWidget* parent)
                     [this] { return TabSheet7->SpeedIndex; },
                     [this](const QString& text) { setStatusText(text); }});
     ctx_.port.setEventCharHandler([this] { guarded([this] { link.Comm1RxFlag(); }); });
-    buildDispatch();
 
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
@@ -258,23 +212,23 @@ void TMainForm::buildHeader() {
 void TMainForm::buildPages() {
     PageControl1 = new PageControl(this);
     PageControl1->setObjectName(QStringLiteral("PageControl1"));
-    TabSheet7 = new ConnectionPage(pageContext_);
-    ControlPanel = new AccessPage(pageContext_);
-    TabSheet8 = new TimePage(pageContext_);
-    TabSheet1 = new SchedulePage(pageContext_);
-    TabSheet10 = new HolidayPage(pageContext_);
-    // The built pages by index; the others stay empty until their groups are built.
-    QWidget* const built[PageCount] = {TabSheet7, ControlPanel, TabSheet8,
-                                       nullptr,   TabSheet1,    TabSheet10};
-    for (int index = 0; index < PageCount; ++index) {
-        QWidget* page = built[index];
-        if (!page) {
-            page = new QWidget;
-            page->setObjectName(QString::fromLatin1(Pages[index].name));
+    for (const PageRow& row : pageTable()) {
+        MeterPage* page = row.create ? row.create(pageContext_) : nullptr;
+        pages_.push_back(page);
+        QWidget* sheet = page;
+        if (!sheet) {
+            sheet = new QWidget;
+            sheet->setObjectName(QString::fromLatin1(row.name));
         }
-        Q_ASSERT(page->objectName() == QLatin1String(Pages[index].name));
-        PageControl1->addPage(page, QString::fromUtf8(Pages[index].caption));
+        Q_ASSERT(sheet->objectName() == QLatin1String(row.name));
+        PageControl1->addPage(sheet, QString::fromUtf8(row.caption));
     }
+    Q_ASSERT(pages_.size() == PageCount);
+    TabSheet7 = page<ConnectionPage>();
+    ControlPanel = page<AccessPage>();
+    TabSheet8 = page<TimePage>();
+    TabSheet1 = page<SchedulePage>();
+    TabSheet10 = page<HolidayPage>();
     PageControl1->setActivePageIndex(0);
     connect(PageControl1, &PageControl::currentChanged, this,
             [this] { guarded([this] { PageControl1Change(); }); });
@@ -306,74 +260,63 @@ void TMainForm::buildStatusBar() {
     StatusBar1->addWidget(statusPanel1);
 }
 
-void TMainForm::buildDispatch() {
-    // Page-wide read, in order per page; a failed exchange does not stop the steps after it.
-    readSteps_ = {
-        {0, Only::Any, [this] { TabSheet7->Button75Click(); }},
-        {1, Only::Any, [this] { ControlPanel->Button26Click(); }},
-        {2, Only::Any, [this] { TabSheet8->Button7Click(); }},
-        {2, Only::Any, [this] { TabSheet8->Button32Click(); }},
-        {2, Only::Any, [this] { TabSheet8->Button9Click(); }},
-        {4, Only::Any, [this] { TabSheet1->Button12Click(); }},
-        {5, Only::Any, [this] { TabSheet10->Button4Click(); }},
-    };
-    // Page-wide write.
-    writeSteps_ = {
-        {0, Only::Any, [this] { TabSheet7->Button76Click(); }},
-        {1, Only::Any, [this] { ControlPanel->Button6Click(); },
-         [this] { return ControlPanel->CheckBox18->isChecked(); }},
-        {1, Only::Any, [this] { ControlPanel->Button25Click(); },
-         [this] { return ControlPanel->CheckBox20->isChecked(); }},
-        {2, Only::Any, [this] { TabSheet8->Button8Click(); }},
-        {2, Only::Any, [this] { TabSheet8->Button33Click(); }},
-        {2, Only::Any, [this] { TabSheet8->Button10Click(); }},
-        {4, Only::Any, [this] { TabSheet1->Button11Click(); }},
-        {5, Only::Any, [this] { TabSheet10->Button13Click(); }},
-    };
-    fileSteps_ = {
-        {4, [this] { loadScheduleFile(*TabSheet1, ctx_.dialogs, ctx_.programFolder); },
-         [this] { saveScheduleFile(*TabSheet1, ctx_.dialogs, ctx_.programFolder); }},
-        {5, [this] { loadHolidayFile(*TabSheet10, ctx_.dialogs, ctx_.programFolder); },
-         [this] { saveHolidayFile(*TabSheet10, ctx_.dialogs, ctx_.programFolder); }},
-    };
-}
-
 bool TMainForm::guarded(const std::function<void()>& handler) {
+    // Guards nest: a page's own signal handler runs under an inner guard that shows its box;
+    // the count tells the outer run (a page-wide read or write) that an error stopped a
+    // handler, so it stops there as well.
+    const int errorsBefore = errorsShown_;
     try {
         handler();
-        return true;
     } catch (const AppError& e) {
+        ++errorsShown_;
         ctx_.dialogs.showError(e.message());
     } catch (const std::exception& e) {
+        ++errorsShown_;
         ctx_.dialogs.showError(QString::fromLocal8Bit(e.what()));
     }
-    return false;
+    return errorsShown_ == errorsBefore;
 }
 
 void TMainForm::FormCreate() {
-    // Steps in the order the program has always started in; an error shows its box, skips the
-    // steps after it, and the window still opens (then with the port closed).
-    guarded([this] {
-        const QString folder = ctx_.programFolder;
-        SettingsFile settings(
-            QDir(folder).filePath(QString::fromLatin1(SettingsFile::DefaultName)));
-        settings.createIfMissing();
-        MeterType = settings.readMeterType();
-        applyMeterType();
-        startUpHolidays(*TabSheet10, folder);
-        startUpSchedule(*TabSheet1, folder);
-        TabSheet1->layoutGrid();
-        TabSheet8->SetTime();
-        TabSheet8->ComboBox8->setCurrentIndex(0);
-        readPortSettings();
-        TabSheet8->ComboBox1->setCurrentIndex(0);
-        TabSheet7->openSelectedPort();
+    // The window's own steps and the pages' steps, in the order the program has always started
+    // in; an error shows its box, skips the steps after it, and the window still opens (then
+    // with the port closed).
+    struct Step {
+        StartUp step;
+        std::function<void()> run;
+    };
+    std::vector<Step> steps = {
+        {StartUp::SettingsFile,
+         [this] {
+             SettingsFile settings(
+                 QDir(ctx_.programFolder).filePath(QString::fromLatin1(SettingsFile::DefaultName)));
+             settings.createIfMissing();
+             MeterType = settings.readMeterType();
+             pageContext_.meterType = MeterType;
+         }},
+        {StartUp::MeterType, [this] { applyMeterType(); }},
+        {StartUp::PortSettings, [this] { readPortSettings(); }},
+    };
+    const FileContext files{ctx_.dialogs, ctx_.programFolder};
+    const auto& table = pageTable();
+    for (int index = 0; index < PageCount; ++index)
+        for (const StartUpStep& step : table[index].startUp)
+            steps.push_back(
+                {step.step, [this, index, &step, files] { step.run(*pages_[index], files); }});
+    std::stable_sort(steps.begin(), steps.end(),
+                     [](const Step& a, const Step& b) { return a.step < b.step; });
+    guarded([&steps] {
+        for (const Step& step : steps)
+            step.run();
     });
 }
 
 void TMainForm::applyMeterType() {
     setWindowTitle(MeterType == 513 ? QStringLiteral("Конфигуратор счётчика Орвиталь 513")
                                     : QStringLiteral("Конфигуратор счётчика Орвиталь 512"));
+    for (MeterPage* page : pages_)
+        if (page)
+            page->applyMeterType();
 }
 
 void TMainForm::readPortSettings() {
@@ -396,47 +339,53 @@ void TMainForm::readPortSettings() {
     }
 }
 
+MeterPage* TMainForm::activePage() const {
+    const int index = PageControl1->activePageIndex();
+    return index >= 0 && index < PageCount ? pages_[index] : nullptr;
+}
+
 void TMainForm::runSteps(const std::vector<PageStep>& steps) {
-    const int page = PageControl1->activePageIndex();
+    // Each handler runs whatever the outcome of the exchange before it; an error stops the run.
+    const int errorsBefore = errorsShown_;
     for (const PageStep& step : steps) {
-        if (step.page != page)
-            continue;
-        if ((step.only == Only::Type512 && MeterType == 513) ||
-            (step.only == Only::Type513 && MeterType != 513))
-            continue;
-        if (step.when && !step.when())
+        if (!step.runsFor(MeterType) || (step.when && !step.when()))
             continue;
         step.run();
+        if (errorsShown_ != errorsBefore)
+            return;
     }
 }
 
 void TMainForm::BitBtn1Click() {
-    runSteps(readSteps_);
+    if (MeterPage* page = activePage())
+        runSteps(page->readSteps());
 }
 
 void TMainForm::BitBtn2Click() {
-    runSteps(writeSteps_);
+    if (MeterPage* page = activePage())
+        runSteps(page->writeSteps());
+}
+
+void TMainForm::runFileAction(const PageAction PageRow::*action) {
+    MeterPage* page = activePage();
+    const PageAction& run = pageTable()[PageControl1->activePageIndex()].*action;
+    if (page && run)
+        run(*page, FileContext{ctx_.dialogs, ctx_.programFolder});
 }
 
 void TMainForm::SpeedButton1Click() {
-    const int page = PageControl1->activePageIndex();
-    for (const FileStep& step : fileSteps_)
-        if (step.page == page)
-            step.load();
+    runFileAction(&PageRow::load);
 }
 
 void TMainForm::SpeedButton2Click() {
-    const int page = PageControl1->activePageIndex();
-    for (const FileStep& step : fileSteps_)
-        if (step.page == page)
-            step.save();
+    runFileAction(&PageRow::save);
 }
 
 void TMainForm::PageControl1Change() {
     const int page = PageControl1->activePageIndex();
     if (page < 0 || page >= PageCount)
         return;
-    const HeaderEnabling& e = HeaderButtons[page];
+    const HeaderEnabling& e = pageTable()[page].buttons;
     BitBtn1->setEnabled(e.read);
     BitBtn2->setEnabled(e.write);
     SpeedButton1->setEnabled(e.load);

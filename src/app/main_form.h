@@ -1,7 +1,9 @@
 #pragma once
 
 #include "app/app_context.h"
+#include "app/page_table.h"
 #include "link/meter_link.h"
+#include "params/meter_page.h"
 #include "params/page_context.h"
 
 #include <QWidget>
@@ -80,37 +82,33 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
-private:
-    enum class Only { Any, Type512, Type513 };
-    struct PageStep {
-        int page;
-        Only only;
-        std::function<void()> run;
-        std::function<bool()> when = {};
-    };
+    // The page of a class, as the page table built it (nullptr when the table has none).
+    template <class Page> Page* page() const {
+        for (MeterPage* candidate : pages_)
+            if (auto* found = qobject_cast<Page*>(candidate))
+                return found;
+        return nullptr;
+    }
+    // The page at a page index; nullptr for a tab sheet not built yet.
+    MeterPage* pageAt(int index) const { return pages_.at(index); }
 
+private:
     void buildHeader();
     void buildPages();
     void buildStatusBar();
-    void buildDispatch();
     void FormCreate();
     void applyMeterType();
     void readPortSettings();
     void runSteps(const std::vector<PageStep>& steps);
+    MeterPage* activePage() const;
+    void runFileAction(const PageAction PageRow::*action);
     void FormResize();
     void setStatusText(const QString& text);
 
     AppContext ctx_;
     PageContext pageContext_;
-    std::vector<PageStep> readSteps_;
-    std::vector<PageStep> writeSteps_;
-    // The header file buttons' work, by page; pages not listed do nothing.
-    struct FileStep {
-        int page;
-        std::function<void()> load;
-        std::function<void()> save;
-    };
-    std::vector<FileStep> fileSteps_;
+    std::vector<MeterPage*> pages_;
+    int errorsShown_ = 0;
     int startupPortIndex_ = -1;
     bool portFromCommandLine_ = false;
     // Shut-down writes the selections back only when they mean something: read at start-up or

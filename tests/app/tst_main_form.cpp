@@ -1,4 +1,5 @@
 #include "base/cp1251.h"
+#include "base/error.h"
 #include "params/access_page.h"
 #include "params/connection_page.h"
 #include "params/holiday_page.h"
@@ -376,6 +377,22 @@ private slots:
         form.BitBtn1->click();
         QCOMPARE(w.meter.requests().size(), size_t(3));
         QVERIFY(w.errors().isEmpty());
+    }
+
+    void errorInAPageSignalHandlerStopsThePageWideRead() {
+        Window w;
+        auto& form = w.start();
+        w.meter.setClockTime(QDateTime(QDate(2025, 3, 14), QTime(9, 5, 3)));
+        // A change handler of the page that fails while the clock read fills the year field.
+        QObject::connect(form.TabSheet8->SpinEdit2, &SpinEdit::valueChanged, &form, [&form] {
+            form.TabSheet8->ctx().run(
+                [] { throw RangeError(QStringLiteral("Range check error")); });
+        });
+        w.showPage(2);
+        form.BitBtn1->click();
+        QCOMPARE(w.errors(), QStringList{"Range check error"});
+        // The season and correction reads after the clock read do not run.
+        QCOMPARE(w.requests(), QStringList{"00 00 00 00 21"});
     }
 
     void startUpWithAPortThatCannotOpen() {
