@@ -122,14 +122,10 @@ private slots:
     void writeFromComputer();
     void calendarDayIsTheDayWritten();
     void clickOnNextMonthDay();
-    void readSeason_data();
-    void readSeason();
-    void writeSeason_data();
-    void writeSeason();
-    void readCorrection_data();
-    void readCorrection();
-    void writeCorrection_data();
-    void writeCorrection();
+    void readSelector_data();
+    void readSelector();
+    void writeSelector_data();
+    void writeSelector();
     void failedReadLeavesControls_data();
     void failedReadLeavesControls();
     void readRequestsOnTheLine_data();
@@ -380,86 +376,89 @@ void TstTimePage::clickOnNextMonthDay() {
     QCOMPARE(bench.calendar()->monthShown(), 2);
 }
 
-void TstTimePage::readSeason_data() {
-    QTest::addColumn<int>("flag");
+namespace {
+
+// The two one-byte selectors of the page: season switching (ComboBox1, 0x25 / 0x05) and the
+// time-correction limit (ComboBox8, 0x24 / 0x06), read and written the same way.
+struct Selector {
+    const char* combo;
+    void (TimePage::*read)();
+    void (TimePage::*write)();
+    std::uint8_t writeCommand;
+    void (VirtualMeter::*store)(std::uint8_t);
+    std::uint8_t (VirtualMeter::*stored)() const;
+};
+const Selector Season{
+    "ComboBox1", &TimePage::Button9Click,           &TimePage::Button10Click,
+    0x05,        &VirtualMeter::setSeasonSwitching, &VirtualMeter::seasonSwitching};
+const Selector Correction{
+    "ComboBox8", &TimePage::Button32Click,          &TimePage::Button33Click,
+    0x06,        &VirtualMeter::setCorrectionLimit, &VirtualMeter::correctionLimit};
+const Selector* const Selectors[] = {&Season, &Correction};
+
+} // namespace
+
+void TstTimePage::readSelector_data() {
+    QTest::addColumn<int>("selector");
+    QTest::addColumn<int>("stored");
     QTest::addColumn<int>("item");
-    QTest::newRow("0 = none") << 0x00 << 0;
-    QTest::newRow("1 = automatic") << 0x01 << 1;
-    QTest::newRow("2 = automatic") << 0x02 << 1;
-    QTest::newRow("FF = automatic") << 0xFF << 1;
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("season 0 = none") << 0 << 0x00 << 0 << QStringLiteral("Нет");
+    QTest::newRow("season 1 = automatic") << 0 << 0x01 << 1 << QStringLiteral("Автоматически");
+    QTest::newRow("season 2 = automatic") << 0 << 0x02 << 1 << QStringLiteral("Автоматически");
+    QTest::newRow("season FF = automatic") << 0 << 0xFF << 1 << QStringLiteral("Автоматически");
+    QTest::newRow("correction 0 forbidden") << 1 << 0x00 << 0 << QStringLiteral("Запрещена");
+    QTest::newRow("correction 1") << 1 << 0x01 << 1 << QStringLiteral("1");
+    QTest::newRow("correction 0x1E = 30") << 1 << 0x1E << 30 << QStringLiteral("30");
+    QTest::newRow("correction 0x1F = 31 error") << 1 << 0x1F << 31 << QStringLiteral("Ошибка");
+    QTest::newRow("correction 0x80 error") << 1 << 0x80 << 31 << QStringLiteral("Ошибка");
+    QTest::newRow("correction 0xFF error") << 1 << 0xFF << 31 << QStringLiteral("Ошибка");
 }
 
-void TstTimePage::readSeason() {
-    QFETCH(int, flag);
+void TstTimePage::readSelector() {
+    QFETCH(int, selector);
+    QFETCH(int, stored);
     QFETCH(int, item);
+    QFETCH(QString, shown);
+    const Selector& s = *Selectors[selector];
     Bench bench;
-    bench.combo("ComboBox1")->setCurrentIndex(2);
-    bench.meter.setSeasonSwitching(std::uint8_t(flag));
-    bench.page->Button9Click();
+    bench.combo(s.combo)->setCurrentIndex(2);
+    (bench.meter.*s.store)(std::uint8_t(stored));
+    (bench.page.get()->*s.read)();
     QCOMPARE(bench.status, Success);
-    QCOMPARE(bench.combo("ComboBox1")->currentIndex(), item);
+    QCOMPARE(bench.combo(s.combo)->currentIndex(), item);
+    QCOMPARE(bench.combo(s.combo)->currentText(), shown);
 
     // What was read goes back as the item number.
-    bench.page->Button10Click();
-    QCOMPARE(bench.meter.seasonSwitching(), std::uint8_t(item));
+    (bench.page.get()->*s.write)();
+    QCOMPARE((bench.meter.*s.stored)(), std::uint8_t(item));
 }
 
-void TstTimePage::writeSeason_data() {
-    QTest::addColumn<int>("item");
-    QTest::newRow("Нет") << 0;
-    QTest::newRow("Автоматически") << 1;
-    QTest::newRow("empty third item") << 2;
-}
-
-void TstTimePage::writeSeason() {
-    QFETCH(int, item);
-    Bench bench;
-    bench.meter.setSeasonSwitching(0x7F);
-    bench.combo("ComboBox1")->setCurrentIndex(item);
-    bench.page->Button10Click();
-    QCOMPARE(bench.lastRequest().toHex(' '), frame(0x05, QByteArray(1, char(item))).toHex(' '));
-    QCOMPARE(bench.meter.seasonSwitching(), std::uint8_t(item));
-}
-
-void TstTimePage::readCorrection_data() {
-    QTest::addColumn<int>("limit");
-    QTest::addColumn<QString>("shown");
-    QTest::newRow("0 forbidden") << 0x00 << QStringLiteral("Запрещена");
-    QTest::newRow("1") << 0x01 << QStringLiteral("1");
-    QTest::newRow("0x1E = 30") << 0x1E << QStringLiteral("30");
-    QTest::newRow("0x1F = 31 error") << 0x1F << QStringLiteral("Ошибка");
-    QTest::newRow("0x80 error") << 0x80 << QStringLiteral("Ошибка");
-    QTest::newRow("0xFF error") << 0xFF << QStringLiteral("Ошибка");
-}
-
-void TstTimePage::readCorrection() {
-    QFETCH(int, limit);
-    QFETCH(QString, shown);
-    Bench bench;
-    bench.combo("ComboBox8")->setCurrentIndex(15);
-    bench.meter.setCorrectionLimit(std::uint8_t(limit));
-    bench.page->Button32Click();
-    QCOMPARE(bench.status, Success);
-    QCOMPARE(bench.combo("ComboBox8")->currentText(), shown);
-}
-
-void TstTimePage::writeCorrection_data() {
+void TstTimePage::writeSelector_data() {
+    QTest::addColumn<int>("selector");
     QTest::addColumn<int>("item");
     QTest::addColumn<int>("sent");
-    QTest::newRow("Запрещена") << 0 << 0x00;
-    QTest::newRow("1") << 1 << 0x01;
-    QTest::newRow("30") << 30 << 0x1E;
-    QTest::newRow("Ошибка") << 31 << 0x1F;
+    QTest::newRow("season Нет") << 0 << 0 << 0x00;
+    QTest::newRow("season Автоматически") << 0 << 1 << 0x01;
+    QTest::newRow("season empty third item") << 0 << 2 << 0x02;
+    QTest::newRow("correction Запрещена") << 1 << 0 << 0x00;
+    QTest::newRow("correction 1") << 1 << 1 << 0x01;
+    QTest::newRow("correction 30") << 1 << 30 << 0x1E;
+    QTest::newRow("correction Ошибка") << 1 << 31 << 0x1F;
 }
 
-void TstTimePage::writeCorrection() {
+void TstTimePage::writeSelector() {
+    QFETCH(int, selector);
     QFETCH(int, item);
     QFETCH(int, sent);
+    const Selector& s = *Selectors[selector];
     Bench bench;
-    bench.combo("ComboBox8")->setCurrentIndex(item);
-    bench.page->Button33Click();
-    QCOMPARE(bench.lastRequest().toHex(' '), frame(0x06, QByteArray(1, char(sent))).toHex(' '));
-    QCOMPARE(bench.meter.correctionLimit(), std::uint8_t(sent));
+    (bench.meter.*s.store)(0x7F);
+    bench.combo(s.combo)->setCurrentIndex(item);
+    (bench.page.get()->*s.write)();
+    QCOMPARE(bench.lastRequest().toHex(' '),
+             frame(s.writeCommand, QByteArray(1, char(sent))).toHex(' '));
+    QCOMPARE((bench.meter.*s.stored)(), std::uint8_t(sent));
 }
 
 void TstTimePage::failedReadLeavesControls_data() {
