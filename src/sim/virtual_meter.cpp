@@ -89,14 +89,18 @@ const VirtualMeter::CommandEntry VirtualMeter::Commands[] = {
     {0x02, 7, 0, &VirtualMeter::writeClock},
     {0x05, 1, 0, &VirtualMeter::writeSeason},
     {0x06, 1, 0, &VirtualMeter::writeCorrectionLimit},
+    {0x0A, 1, 0, &VirtualMeter::writeTariffCount},
     {0x10, BlockBytes + 1, 0, &VirtualMeter::writeHolidayBlock},
     {0x11, BlockBytes + 1, 0, &VirtualMeter::writeScheduleDay},
     {0x20, 0, 4, &VirtualMeter::readGroupAddress},
     {0x21, 0, 7, &VirtualMeter::readClock},
     {0x24, 1, 1, &VirtualMeter::readSeason},
     {0x25, 1, 1, &VirtualMeter::readCorrectionLimit},
+    {0x27, 0, BlockBytes, &VirtualMeter::readCurrentReadings},
+    {0x2E, 0, 1, &VirtualMeter::readTariffCount},
     {0x30, 1, BlockBytes, &VirtualMeter::readHolidayBlock},
     {0x31, 1, BlockBytes, &VirtualMeter::readScheduleDay},
+    {0x32, 1, BlockBytes, &VirtualMeter::readMonthStartReadings},
     {0x75, 1, 0, &VirtualMeter::writeTimeout},
     {0x82, 0, 1, &VirtualMeter::readTimeout},
 };
@@ -118,6 +122,7 @@ VirtualMeter::VirtualMeter(const Clock& clock) : clock_(clock) {
             setSchedulePoint(month, dayType, 1, evening);
         }
     }
+    setDefaultReadings();
 }
 
 std::optional<QByteArray> VirtualMeter::handle(const QByteArray& request) {

@@ -45,6 +45,9 @@ public:
     static constexpr int DayTypes = 8; // Sunday = 0 .. Saturday = 6, holiday = 7
     static constexpr int PointsPerDay = 8;
     static constexpr int HolidayPlaces = 16;
+    static constexpr int Tariffs = 4;
+    // A reading is eight decimal digits, in units of 10 Wh.
+    static constexpr std::uint32_t ReadingMax = 99999999;
 
     explicit VirtualMeter(const Clock& clock);
 
@@ -82,6 +85,17 @@ public:
     // RangeError unless exactly 32 bytes.
     void setHolidayBytes(const QByteArray& bytes);
 
+    // Energy registers, tariff 1..4, in units of 10 Wh; RangeError outside the tariffs, the
+    // months 0..11 or 0..ReadingMax.
+    std::uint32_t currentReading(int tariff) const;
+    void setCurrentReading(int tariff, std::uint32_t value);
+    std::uint32_t monthStartReading(int month, int tariff) const;
+    void setMonthStartReading(int month, int tariff, std::uint32_t value);
+
+    // The number of tariffs the meter uses, as last written (the meter keeps the byte it gets).
+    std::uint8_t tariffCount() const { return tariffCount_; }
+    void setTariffCount(std::uint8_t count) { tariffCount_ = count; }
+
     // Replaces the data of one command's reply with these bytes (any length, the CRC follows
     // them), so the program can be shown values the meter itself never produces.
     void setRawReply(std::uint8_t command, const QByteArray& data);
@@ -113,6 +127,14 @@ private:
     bool readTimeout(In data, Out reply);
     bool readHolidayBlock(In data, Out reply);
     bool readScheduleDay(In data, Out reply);
+    bool writeTariffCount(In data, Out reply);
+    bool readTariffCount(In data, Out reply);
+    bool readCurrentReadings(In data, Out reply);
+    bool readMonthStartReadings(In data, Out reply);
+
+    // Fills the readings of the tariffs in state and grows them month by month, so the demo shows
+    // a meter in use.
+    void setDefaultReadings();
 
     bool isAddressedToMe(std::int32_t address) const;
     static bool isWriteCommand(std::uint8_t code);
@@ -139,6 +161,9 @@ private:
     std::optional<QByteArray> clockRecordOverride_;
     std::array<std::uint8_t, Months * DayTypes * PointsPerDay * 2> schedule_{};
     std::array<std::uint8_t, HolidayPlaces * 2> holidays_{};
+    std::uint8_t tariffCount_ = 2;
+    std::array<std::uint32_t, Tariffs> currentReadings_{};
+    std::array<std::array<std::uint32_t, Tariffs>, Months> monthStartReadings_{};
     std::map<std::uint8_t, QByteArray> rawReplies_;
     std::vector<QByteArray> requests_;
 };
